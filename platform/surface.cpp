@@ -1,0 +1,74 @@
+#include "platform/surface.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace quellon {
+
+namespace {
+
+int clampSide(int side) {
+    return std::clamp(side, 0, Surface::kMaxSidePx);
+}
+
+}  // namespace
+
+Surface::Surface(int width, int height, Colour fill) {
+    resize(width, height, fill);
+}
+
+void Surface::resize(int width, int height, Colour fill) {
+    width_ = clampSide(width);
+    height_ = clampSide(height);
+    pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
+                   fill & 0xFFFFFF);
+}
+
+void Surface::fill(Colour colour) {
+    std::fill(pixels_.begin(), pixels_.end(), colour & 0xFFFFFF);
+}
+
+Colour GetPixel(const Surface& surface, int x, int y) {
+    return surface.contains(x, y) ? surface.at(x, y) : kInvalidColour;
+}
+
+bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy,
+                int sw, int sh) {
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) {
+        return false;
+    }
+    if (sx < 0 || sy < 0 || sw > src.width() - sx || sh > src.height() - sy) {
+        return false;
+    }
+    // Work in 64 bits: a destination rectangle may reach far beyond the 32-bit range at its
+    // far edge (dy + dh), and the sampling products below exceed 32 bits for tall columns.
+    const std::int64_t left = std::max<std::int64_t>(dx, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{dx} + dw, dst.width());
+    const std::int64_t top = std::max<std::int64_t>(dy, 0);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{dy} + dh, dst.height());
+    if (left >= right || top >= bottom) {
+        return true;
+    }
+    const int visibleWidth = static_cast<int>(right - left);
+
+    // Nearest sampling: destination offset i takes source offset floor(i * s / d), which
+    // covers the source evenly and never leaves it.
+    const auto sourceOffset = [](std::int64_t i, int s, int d) {
+        return static_cast<int>((i * s) / d);
+    };
+
+    for (std::int64_t y = top; y < bottom; ++y) {
+        const Colour* srcRow = src.row(sy + sourceOffset(y - dy, sh, dh));
+        Colour* out = dst.row(static_cast<int>(y)) + left;
+        if (sw == 1) {
+            std::fill_n(out, visibleWidth, srcRow[sx]);
+        } else {
+            for (int i = 0; i < visibleWidth; ++i) {
+                out[i] = srcRow[sx + sourceOffset(left - dx + i, sw, dw)];
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace quellon

@@ -1,0 +1,78 @@
+// A pixel surface: the drawing area of the window and the sources of the image holders.
+// Pure memory, no window system: both backends and the renderer share it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace quellon {
+
+// Colours are exchanged as 0x00BBGGRR: red in bits 0..7, green 8..15, blue 16..23.
+using Colour = std::uint32_t;
+
+inline constexpr Colour kBlack = 0x000000;
+inline constexpr Colour kWhite = 0xFFFFFF;
+// What a pixel read outside the surface returns; it equals no 24-bit colour.
+inline constexpr Colour kInvalidColour = 0xFFFFFFFF;
+
+constexpr Colour rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return Colour{r} | (Colour{g} << 8) | (Colour{b} << 16);
+}
+constexpr std::uint8_t redOf(Colour c) {
+    return static_cast<std::uint8_t>(c);
+}
+constexpr std::uint8_t greenOf(Colour c) {
+    return static_cast<std::uint8_t>(c >> 8);
+}
+constexpr std::uint8_t blueOf(Colour c) {
+    return static_cast<std::uint8_t>(c >> 16);
+}
+
+// Width by height pixels of 24-bit colour, each held in a 32-bit word whose top byte is 0,
+// rows top to bottom, each row left to right, no padding between rows.
+class Surface {
+  public:
+    // Largest width or height accepted; larger requests are clamped to it.
+    static constexpr int kMaxSidePx = 16384;
+
+    Surface() = default;
+    // Negative sizes count as 0; a surface of width or height 0 holds no pixel.
+    Surface(int width, int height, Colour fill = kBlack);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+    // Changes the size; the contents become `fill`. Keeps its memory when shrinking.
+    void resize(int width, int height, Colour fill = kBlack);
+    void fill(Colour colour);
+
+    Colour* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    const Colour* row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    const Colour* data() const { return pixels_.data(); }
+
+    // Unchecked single-pixel access for code that has already clipped.
+    Colour at(int x, int y) const { return row(y)[x]; }
+    void set(int x, int y, Colour colour) { row(y)[x] = colour & 0xFFFFFF; }
+
+    bool operator==(const Surface& other) const = default;
+
+  private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Colour> pixels_;
+};
+
+// The pixel read of the level scan: the colour at (x, y) as 0x00BBGGRR, or kInvalidColour
+// when (x, y) lies outside the surface.
+Colour GetPixel(const Surface& surface, int x, int y);
+
+// A stretched plain copy of the source rectangle (sx, sy, sw, sh) onto the destination
+// rectangle (dx, dy, dw, dh), nearest sampling, clipped to the destination surface. Extents
+// must be positive and the source rectangle must lie inside the source surface; otherwise
+// nothing is drawn and the result is false. Rectangles may be far larger than the surfaces:
+// the work done is bounded by the visible part of the destination.
+bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy,
+                int sw, int sh);
+
+}  // namespace quellon
