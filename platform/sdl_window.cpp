@@ -1,0 +1,366 @@
+#include "platform/sdl_window.h"
+
+#include <SDL.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace quellon {
+
+namespace {
+
+constexpr int kBeepHz = 880;
+constexpr int kBeepMs = 120;
+constexpr int kBeepFadeMs = 10;
+constexpr int kAudioRate = 44100;
+constexpr float kBeepVolume = 0.25f;
+
+// Windows virtual-key codes for SDL's keys; 0 means the key has no code and is not passed on.
+int virtualKeyFor(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return 'A' + (key - SDLK_a);
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) {
+        return '0' + (key - SDLK_0);
+    }
+    if (key >= SDLK_F1 && key <= SDLK_F12) {
+        return 112 + (key - SDLK_F1);
+    }
+    if (key >= SDLK_F13 && key <= SDLK_F24) {
+        return 124 + (key - SDLK_F13);
+    }
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
+        return 97 + (key - SDLK_KP_1);
+    }
+    switch (key) {
+        case SDLK_BACKSPACE:
+            return 8;
+        case SDLK_TAB:
+            return 9;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return 13;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return vk::kShift;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL:
+            return 17;
+        case SDLK_LALT:
+        case SDLK_RALT:
+            return 18;
+        case SDLK_PAUSE:
+            return 19;
+        case SDLK_CAPSLOCK:
+            return 20;
+        case SDLK_ESCAPE:
+            return 27;
+        case SDLK_SPACE:
+            return 32;
+        case SDLK_PAGEUP:
+            return 33;
+        case SDLK_PAGEDOWN:
+            return 34;
+        case SDLK_END:
+            return 35;
+        case SDLK_HOME:
+            return 36;
+        case SDLK_LEFT:
+            return vk::kLeft;
+        case SDLK_UP:
+            return vk::kUp;
+        case SDLK_RIGHT:
+            return vk::kRight;
+        case SDLK_DOWN:
+            return vk::kDown;
+        case SDLK_PRINTSCREEN:
+            return 44;
+        case SDLK_INSERT:
+            return 45;
+        case SDLK_DELETE:
+            return 46;
+        case SDLK_LGUI:
+            return 91;
+        case SDLK_RGUI:
+            return 92;
+        case SDLK_APPLICATION:
+            return 93;
+        case SDLK_KP_0:
+            return 96;
+        case SDLK_KP_MULTIPLY:
+            return 106;
+        case SDLK_KP_PLUS:
+            return 107;
+        case SDLK_KP_MINUS:
+            return 109;
+        case SDLK_KP_PERIOD:
+            return 110;
+        case SDLK_KP_DIVIDE:
+            return 111;
+        case SDLK_NUMLOCKCLEAR:
+            return 144;
+        case SDLK_SCROLLLOCK:
+            return 145;
+        case SDLK_SEMICOLON:
+            return 186;
+        case SDLK_EQUALS:
+            return 187;
+        case SDLK_COMMA:
+            return vk::kComma;
+        case SDLK_MINUS:
+            return 189;
+        case SDLK_PERIOD:
+            return vk::kPeriod;
+        case SDLK_SLASH:
+            return 191;
+        case SDLK_BACKQUOTE:
+            return 192;
+        case SDLK_LEFTBRACKET:
+            return 219;
+        case SDLK_BACKSLASH:
+            return 220;
+        case SDLK_RIGHTBRACKET:
+            return 221;
+        case SDLK_QUOTE:
+            return 222;
+        default:
+            return 0;
+    }
+}
+
+int shiftStateOf(Uint16 mod) {
+    return ((mod & KMOD_SHIFT) ? kShiftMask : 0) | ((mod & KMOD_CTRL) ? kCtrlMask : 0) |
+           ((mod & KMOD_ALT) ? kAltMask : 0);
+}
+
+// Some audio libraries print their own complaints when there is no sound device; a program
+// with no audio simply stays silent, so their stderr chatter is kept out while one opens.
+class QuietStderr {
+  public:
+    QuietStderr() {
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+        }
+        if (null >= 0) {
+            ::close(null);
+        }
+    }
+    ~QuietStderr() {
+        if (saved_ >= 0) {
+            ::dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+  private:
+    int saved_ = -1;
+};
+
+class SdlWindow final : public Window {
+  public:
+    ~SdlWindow() override {
+        if (audio_ != 0) {
+            SDL_CloseAudioDevice(audio_);
+        }
+        if (texture_ != nullptr) {
+            SDL_DestroyTexture(texture_);
+        }
+        if (renderer_ != nullptr) {
+            SDL_DestroyRenderer(renderer_);
+        }
+        if (window_ != nullptr) {
+            SDL_DestroyWindow(window_);
+        }
+        SDL_Quit();
+    }
+
+    bool open(std::string& error) {
+        SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+        // A close request must reach the loop as one; SDL would otherwise also quit on
+        // losing its last window in ways the loop does not see.
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            error = SDL_GetError();
+            return false;
+        }
+        window_ = SDL_CreateWindow("Quellon", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   kClientWidthPx, kClientHeightPx,
+                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+        if (window_ == nullptr) {
+            error = SDL_GetError();
+            return false;
+        }
+        renderer_ = SDL_CreateRenderer(window_, -1, 0);
+        if (renderer_ == nullptr) {
+            error = SDL_GetError();
+            return false;
+        }
+        return true;
+    }
+
+    void show() override {
+        SDL_ShowWindow(window_);
+        followClientSize();
+    }
+
+    void refresh() override {
+        if (closed_) {
+            return;
+        }
+        present();
+    }
+
+    void yield(WindowEvents& events) override {
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0) {
+            dispatch(event, events);
+        }
+    }
+
+    std::uint32_t GetTickCount() override { return static_cast<std::uint32_t>(SDL_GetTicks64()); }
+
+    void beep() override {
+        {
+            const QuietStderr quiet;
+            if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+                return;  // no audio: no sound, and nothing to report
+            }
+            SDL_AudioSpec want{};
+            want.freq = kAudioRate;
+            want.format = AUDIO_F32SYS;
+            want.channels = 1;
+            want.samples = 1024;
+            audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+            if (audio_ == 0) {
+                return;
+            }
+        }
+        const int samples = kAudioRate * kBeepMs / 1000;
+        const int fade = kAudioRate * kBeepFadeMs / 1000;
+        std::vector<float> tone(static_cast<std::size_t>(samples));
+        for (int i = 0; i < samples; ++i) {
+            const float envelope =
+                static_cast<float>(std::min({i, samples - 1 - i, fade})) / static_cast<float>(fade);
+            // A square wave: the classic beep, and no libm call in the loop.
+            const bool high = (i * 2 * kBeepHz / kAudioRate) % 2 == 0;
+            tone[static_cast<std::size_t>(i)] = (high ? kBeepVolume : -kBeepVolume) * envelope;
+        }
+        SDL_QueueAudio(audio_, tone.data(), static_cast<Uint32>(tone.size() * sizeof(float)));
+        SDL_PauseAudioDevice(audio_, 0);
+    }
+
+  private:
+    void dispatch(const SDL_Event& event, WindowEvents& events) {
+        switch (event.type) {
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                const int code = virtualKeyFor(event.key.keysym.sym);
+                if (code == 0) {
+                    break;
+                }
+                const int shift = shiftStateOf(event.key.keysym.mod);
+                if (event.type == SDL_KEYDOWN) {
+                    events.keyDown(code, shift);
+                } else {
+                    events.keyUp(code, shift);
+                }
+                break;
+            }
+            case SDL_QUIT:
+                close(events);
+                break;
+            case SDL_WINDOWEVENT:
+                switch (event.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE:
+                        close(events);
+                        break;
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    case SDL_WINDOWEVENT_RESIZED:
+                        followClientSize();
+                        break;
+                    case SDL_WINDOWEVENT_EXPOSED:
+                        if (!closed_) {
+                            present();
+                        }
+                        break;
+                    default:
+                        break;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+
+    // Every close request is granted: the window leaves the screen at once, and the loop
+    // ends at the top of its next pass.
+    void close(WindowEvents& events) {
+        events.closeRequested();
+        if (!closed_) {
+            closed_ = true;
+            SDL_HideWindow(window_);
+        }
+    }
+
+    void followClientSize() {
+        int width = 0;
+        int height = 0;
+        SDL_GetRendererOutputSize(renderer_, &width, &height);
+        resizeSurface(width, height);
+    }
+
+    void present() {
+        const Surface& surface = drawingSurface();
+        if (surface.width() <= 0 || surface.height() <= 0) {
+            return;
+        }
+        if (texture_ == nullptr || textureWidth_ != surface.width() ||
+            textureHeight_ != surface.height()) {
+            if (texture_ != nullptr) {
+                SDL_DestroyTexture(texture_);
+            }
+            // 0x00BBGGRR words are exactly SDL's XBGR8888, so the surface uploads as it is.
+            texture_ =
+                SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING,
+                                  surface.width(), surface.height());
+            if (texture_ == nullptr) {
+                return;
+            }
+            textureWidth_ = surface.width();
+            textureHeight_ = surface.height();
+        }
+        SDL_UpdateTexture(texture_, nullptr, surface.data(),
+                          surface.width() * static_cast<int>(sizeof(Colour)));
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_RenderPresent(renderer_);
+    }
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int textureWidth_ = 0;
+    int textureHeight_ = 0;
+    SDL_AudioDeviceID audio_ = 0;
+    bool closed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Window> openSdlWindow(std::string& error) {
+    auto window = std::make_unique<SdlWindow>();
+    if (!window->open(error)) {
+        return nullptr;
+    }
+    return window;
+}
+
+}  // namespace quellon

@@ -1,0 +1,26 @@
+#include "platform/window.h"
+
+#include "platform/font.h"
+
+namespace quellon {
+
+Window::Window() : surface_(kClientWidthPx, kClientHeightPx, kBackground) {}
+
+void Window::clear() {
+    surface_.fill(kBackground);
+    textX_ = 0;
+    textY_ = 0;
+}
+
+void Window::print(std::string_view line) {
+    font::drawText(surface_, textX_, textY_, line, kTextColour);
+    textY_ += font::kLineHeightPx;
+}
+
+void Window::resizeSurface(int width, int height) {
+    if (width != surface_.width() || height != surface_.height()) {
+        surface_.resize(width, height, kBackground);
+    }
+}
+
+}  // namespace quellon

@@ -1,0 +1,91 @@
+// The verbs the program asks of its window system: the one window with its persistent
+// drawing surface, the events it delivers, the millisecond counter and the beep. A backend
+// (the SDL window for people, the headless one for tests) is chosen by what a program links.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/surface.h"
+
+namespace quellon {
+
+// Windows virtual-key codes, the numbering in which key events arrive.
+namespace vk {
+inline constexpr int kShift = 16;
+inline constexpr int kLeft = 37;
+inline constexpr int kUp = 38;
+inline constexpr int kRight = 39;
+inline constexpr int kDown = 40;
+inline constexpr int kComma = 188;
+inline constexpr int kPeriod = 190;
+}  // namespace vk
+
+// Shift-state bits that accompany key events.
+inline constexpr int kShiftMask = 1;
+inline constexpr int kCtrlMask = 2;
+inline constexpr int kAltMask = 4;
+
+// Receives the window's events; only ever called from inside Window::yield.
+class WindowEvents {
+  public:
+    virtual void keyDown(int keyCode, int shiftState) = 0;
+    virtual void keyUp(int keyCode, int shiftState) = 0;
+    // The user (or the window manager) asks the window to close; it is always granted.
+    virtual void closeRequested() = 0;
+
+  protected:
+    ~WindowEvents() = default;
+};
+
+class Window {
+  public:
+    static constexpr int kClientWidthPx = 307;
+    static constexpr int kClientHeightPx = 285;
+    static constexpr Colour kBackground = kBlack;
+    static constexpr Colour kTextColour = kWhite;
+
+    Window();
+    virtual ~Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // Start-up: makes the window visible; returns at once.
+    virtual void show() = 0;
+    // Frame loop: puts the drawing surface's current image on screen now, without waiting
+    // for a vertical blank.
+    virtual void refresh() = 0;
+    // Frame loop wait and end of every tick: hands every pending event to `events`, in the
+    // order they came, then returns. A resize makes the drawing surface follow the client
+    // area (cleared to the background); a close request also takes the window off screen.
+    virtual void yield(WindowEvents& events) = 0;
+    // Frame loop timing: milliseconds as a 32-bit counter that wraps; only differences of
+    // two readings mean anything.
+    virtual std::uint32_t GetTickCount() = 0;
+    // Start-up: one short audible beep; returns at once and never fails.
+    virtual void beep() = 0;
+
+    // The persistent drawing surface: the client area's size, read live by the renderer.
+    Surface& drawingSurface() { return surface_; }
+    const Surface& drawingSurface() const { return surface_; }
+    float clientWidth() const { return static_cast<float>(surface_.width()); }
+    float clientHeight() const { return static_cast<float>(surface_.height()); }
+
+    // Fills the drawing surface with the background and puts the text position back at the
+    // top-left corner.
+    void clear();
+    // Draws one line in the text colour at the text position (glyph pixels only; the
+    // background shows between them) and moves the text position to the next line.
+    virtual void print(std::string_view line);
+
+  protected:
+    // Backends call this when the client area changes size.
+    void resizeSurface(int width, int height);
+
+  private:
+    Surface surface_;
+    int textX_ = 0;
+    int textY_ = 0;
+};
+
+}  // namespace quellon
