@@ -1,0 +1,80 @@
+#include "math/angles.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace quellon {
+
+namespace {
+
+// The double nearest to 3.14159265358979, a little below the double nearest to pi.
+constexpr double kPi = 3.14159265358979;
+constexpr double kHalfTurnDegrees = 180.0;
+constexpr int kQuarterTurnDegrees = 90;
+constexpr int kLookupMin = -32678;  // lowest argument whose value - 90 still fits 16 bits
+constexpr int kLookupMax = 32677;   // highest argument whose value + 90 still fits 16 bits
+
+}  // namespace
+
+float Radians(float degrees) {
+    return static_cast<float>(static_cast<double>(degrees) * kPi / kHalfTurnDegrees);
+}
+
+std::int16_t normaliseAngle(std::int16_t angle) {
+    int n = angle;
+    while (n <= 0) {
+        n += kDegreesPerTurn;
+    }
+    while (n >= kDegreesPerTurn) {
+        n -= kDegreesPerTurn;
+    }
+    return static_cast<std::int16_t>(n);
+}
+
+std::int16_t toLookupArgument(double wholeDegrees) {
+    if (wholeDegrees >= kLookupMin && wholeDegrees <= kLookupMax) {
+        return static_cast<std::int16_t>(wholeDegrees);
+    }
+    if (!std::isfinite(wholeDegrees)) {
+        return 0;
+    }
+    // fmod is exact, so the equivalent angle is exact too.
+    double wrapped = std::fmod(wholeDegrees, kDegreesPerTurn);
+    if (wrapped < 0) {
+        wrapped += kDegreesPerTurn;
+    }
+    return static_cast<std::int16_t>(wrapped);
+}
+
+std::int16_t roundToLookupArgument(float degrees) {
+    // nearbyint rounds in the current mode, which the program never changes from the
+    // default: to nearest, ties to even.
+    return toLookupArgument(std::nearbyint(static_cast<double>(degrees)));
+}
+
+float AngleTables::lCos(std::int16_t angle) const {
+    int sum = angle + kQuarterTurnDegrees;
+    if (sum > INT16_MAX) {
+        sum -= kDegreesPerTurn;
+    }
+    return lSin(static_cast<std::int16_t>(sum));
+}
+
+void AngleTables::generateTrig() {
+    for (int i = 0; i < kDegreesPerTurn; ++i) {
+        const double radians = Radians(static_cast<float>(i));
+        sinTable[i] = static_cast<float>(std::sin(radians));
+        float tangent = static_cast<float>(std::tan(radians));
+        if (tangent > kTanLimit) {
+            tangent = kTanLimit;
+        }
+        if (tangent < -kTanLimit) {
+            tangent = -kTanLimit;
+        }
+        tanTable[i] = tangent;
+        const double cosine = std::cos(radians);
+        cosSignTable[i] = static_cast<std::int16_t>(std::nearbyint(cosine / std::fabs(cosine)));
+    }
+}
+
+}  // namespace quellon
