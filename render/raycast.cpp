@@ -1,0 +1,144 @@
+#include "render/raycast.h"
+
+#include <cmath>
+
+namespace quellon {
+
+namespace {
+
+constexpr float kWalkLimit = 63.0f;  // walks stop once a crossing leaves 0..63
+constexpr int kQuarterTurn = 90;
+
+// One walk over one family of grid lines. Along the family's own axis the crossing always
+// holds a whole number; `back` is 1 when that axis is walked towards smaller values, so the
+// cell read is the one on the far side of the crossed line.
+struct Walk {
+    float x;
+    float y;
+    float stepX;
+    float stepY;
+    int back;
+};
+
+float distanceTo(const Pose& pose, float x, float y) {
+    const float dx = pose.playerX - x;
+    const float dy = pose.playerY - y;
+    return static_cast<float>(
+        std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
+}
+
+bool outsideWalkRange(float x, float y) {
+    return x > kWalkLimit || x < 0.0f || y > kWalkLimit || y < 0.0f;
+}
+
+// Both walks step until they read a wall or leave the range; the range test comes first,
+// so a walk starting outside reads nothing and its register keeps its earlier value.
+void walkHorizontal(Walk& walk, const WorldMap& worldMap, std::int16_t& code) {
+    while (!outsideWalkRange(walk.x, walk.y)) {
+        code = worldMap.cellOrWall(static_cast<int>(std::floor(walk.x)),
+                                   static_cast<int>(walk.y) - walk.back);
+        if (code != kOpenFloor) {
+            return;
+        }
+        walk.x = walk.x + walk.stepX;
+        walk.y = walk.y + walk.stepY;
+    }
+}
+
+void walkVertical(Walk& walk, const WorldMap& worldMap, std::int16_t& code) {
+    while (!outsideWalkRange(walk.x, walk.y)) {
+        code = worldMap.cellOrWall(static_cast<int>(walk.x) - walk.back,
+                                   static_cast<int>(std::floor(walk.y)));
+        if (code != kOpenFloor) {
+            return;
+        }
+        walk.x = walk.x + walk.stepX;
+        walk.y = walk.y + walk.stepY;
+    }
+}
+
+std::int32_t roundToPixels(double value) {
+    return static_cast<std::int32_t>(std::nearbyint(value));
+}
+
+}  // namespace
+
+int stripRayOffset(int stripX, float width) {
+    const float q = static_cast<float>(static_cast<double>(stripX) / width);
+    const float p = static_cast<float>(static_cast<double>(q) * kFieldOfViewDegrees);
+    return static_cast<int>(std::floor(static_cast<double>(p) - kFieldOfViewDegrees / 2.0));
+}
+
+WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers) {
+    const Pose& pose = scene.pose;
+    const AngleTables& trig = scene.trig;
+    const std::int16_t ray = toLookupArgument(rayAngle);
+    const auto ahead = static_cast<std::int16_t>(ray + kQuarterTurn);
+    const auto behind = static_cast<std::int16_t>(ray - kQuarterTurn);
+
+    // Crossings of the lines y = whole number; the ray's cosine sign says which way.
+    const std::int16_t ySign = trig.cosSign(ray);
+    const float tangent = trig.lTan(ray);
+    Walk horiz{};
+    horiz.back = ySign == -1 ? 1 : 0;
+    horiz.y = std::floor(pose.playerY) + (horiz.back ? 0.0f : 1.0f);
+    horiz.x = pose.playerX + (horiz.y - pose.playerY) * tangent;  // all in single
+    horiz.stepX = tangent * static_cast<float>(ySign);
+    horiz.stepY = static_cast<float>(ySign);
+
+    // Crossings of the lines x = whole number; the sign of the sine says which way. The
+    // first crossing and the step use the tangents of two angles half a turn apart, which
+    // differ in their last bits.
+    const std::int16_t xSign = trig.cosSign(behind);
+    Walk vert{};
+    vert.back = xSign == -1 ? 1 : 0;
+    vert.x = std::floor(pose.playerX) + (vert.back ? 0.0f : 1.0f);
+    vert.y = pose.playerY - (vert.x - pose.playerX) * trig.lTan(ahead);  // all in single
+    vert.stepY = trig.lTan(behind) * static_cast<float>(-xSign);
+    vert.stepX = static_cast<float>(xSign);
+
+    walkHorizontal(horiz, scene.worldMap, registers.horizCode);
+    walkVertical(vert, scene.worldMap, registers.vertCode);
+    const float horizDist = distanceTo(pose, horiz.x, horiz.y);
+    const float vertDist = distanceTo(pose, vert.x, vert.y);
+
+    WallHit hit;
+    float along = 0.0f;  // the hit's coordinate along the wall face
+    if (horizDist < vertDist) {
+        hit.wallDist = horizDist;
+        hit.wallCode = registers.horizCode;
+        along = horiz.x;
+    } else {
+        hit.wallDist = vertDist;
+        hit.wallCode = registers.vertCode;
+        along = vert.y;
+    }
+    // Exact: the fraction of a single is a single, and times 64 only moves its exponent.
+    hit.texColumn =
+        static_cast<std::int16_t>(std::floor((along - std::floor(along)) * kTextureSize));
+    return hit;
+}
+
+void projectColumn(float distance, float height, std::int32_t& wallHeight, std::int32_t& wallTop) {
+    double exact = static_cast<double>(height) / distance;
+    // A distance of zero (or one so small the height leaves 32 bits) is a wall at the eye:
+    // the tallest column, centred like every other, shows the middle of the texture.
+    if (!(exact <= kMaxWallHeightPx)) {
+        exact = kMaxWallHeightPx;
+    }
+    wallHeight = roundToPixels(exact);
+    wallTop = roundToPixels(static_cast<double>(height) / 2.0 - wallHeight / 2.0);
+}
+
+void Raycast(Surface& target, const Scene& scene, const TextureSet& picTexture) {
+    castStrips(static_cast<float>(target.width()), static_cast<float>(target.height()), scene,
+               [&](const Strip& strip) {
+                   const int element = strip.hit.wallCode >= 0 && strip.hit.wallCode < kTextureCount
+                                           ? strip.hit.wallCode
+                                           : 0;
+                   StretchBlt(target, strip.stripX, strip.wallTop, kStripWidthPx, strip.wallHeight,
+                              picTexture[element], strip.hit.texColumn, 0, 1, kTextureSize);
+               });
+}
+
+}  // namespace quellon

@@ -1,0 +1,89 @@
+// The view: one ray per 3-pixel strip walked over the grid lines, the nearer wall hit
+// projected to a column and drawn by one stretched copy of a texture column.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "math/angles.h"
+#include "platform/surface.h"
+#include "world/level.h"
+#include "world/movement.h"
+
+namespace quellon {
+
+inline constexpr int kStripWidthPx = 3;
+inline constexpr int kFieldOfViewDegrees = 60;
+inline constexpr int kTextureSize = 64;
+inline constexpr int kTextureCount = kWallCodes + 1;  // element k is the texture of code k
+// Columns are never taken taller than this, so a wall touching the eye stays finite.
+inline constexpr std::int32_t kMaxWallHeightPx = 1 << 30;
+
+// What a strip's ray met.
+struct WallHit {
+    float wallDist = 0.0f;       // to the wall point, not yet corrected for the ray's offset
+    std::int16_t wallCode = 0;   // cell code from the chosen walk's register
+    std::int16_t texColumn = 0;  // 0..63
+};
+
+// The code of the last cell each walk read, kept across the strips of one frame.
+struct CodeRegisters {
+    std::int16_t horizCode = 0;
+    std::int16_t vertCode = 0;
+};
+
+// Everything worked out for one strip, left to right.
+struct Strip {
+    int stripX = 0;         // left pixel column
+    int rayOffset = 0;      // degrees from the heading, -30..30
+    double rayAngle = 0.0;  // whole degrees
+    WallHit hit;
+    float distance = 0.0f;  // wallDist corrected by the cosine of rayOffset
+    std::int32_t wallHeight = 0;
+    std::int32_t wallTop = 0;
+};
+
+struct Scene {
+    const Pose& pose;
+    const WorldMap& worldMap;
+    const AngleTables& trig;
+};
+
+// The offset of the strip at stripX from the heading, for a drawing area `width` wide.
+int stripRayOffset(int stripX, float width);
+
+// Casts one ray from the player over both families of grid lines.
+WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers);
+
+// Height and top row of the column for a corrected distance on a drawing area `height` tall.
+void projectColumn(float distance, float height, std::int32_t& wallHeight, std::int32_t& wallTop);
+
+// Works out every strip of a frame, left to right, handing each to `sink` before the next
+// is cast. A drawing area with no width or height has no strips.
+template <class Sink>
+void castStrips(float width, float height, const Scene& scene, Sink&& sink) {
+    if (!(width >= 1.0f) || !(height >= 1.0f)) {
+        return;
+    }
+    CodeRegisters registers;
+    for (int stripX = 0; static_cast<double>(stripX) <= width; stripX += kStripWidthPx) {
+        Strip strip;
+        strip.stripX = stripX;
+        strip.rayOffset = stripRayOffset(stripX, width);
+        strip.rayAngle = std::floor(static_cast<double>(scene.pose.playerAngle) + strip.rayOffset);
+        strip.hit = castRay(strip.rayAngle, scene, registers);
+        strip.distance = static_cast<float>(
+            static_cast<double>(scene.trig.lCos(static_cast<std::int16_t>(strip.rayOffset))) *
+            strip.hit.wallDist);
+        projectColumn(strip.distance, height, strip.wallHeight, strip.wallTop);
+        sink(strip);
+    }
+}
+
+using TextureSet = std::array<Surface, kTextureCount>;
+
+// Draws the walls of the view onto `target`; everything else keeps what was there.
+void Raycast(Surface& target, const Scene& scene, const TextureSet& picTexture);
+
+}  // namespace quellon
