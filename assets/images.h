@@ -1,0 +1,15 @@
+// The seven images carried inside the program, as the BMP files they were built from.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace quellon::assets {
+
+// The level image, one pixel per map cell.
+std::span<const std::uint8_t> levelImage();
+// Wall texture `element`, 0..5; element 0 is the same image as element 1. Any other
+// element gives an empty span.
+std::span<const std::uint8_t> textureImage(int element);
+
+}  // namespace quellon::assets
