@@ -1,0 +1,50 @@
+#include "tools/file_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace quellon {
+
+std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        error = "cannot read " + path;
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                         std::string& error) {
+    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quellon

@@ -1,0 +1,69 @@
+#include "tools/level_grid.h"
+
+#include <charconv>
+
+#include "world/level.h"
+
+namespace quellon {
+
+namespace {
+
+LevelGridResult failure(int lineNumber, const std::string& why) {
+    return {Surface{}, "line " + std::to_string(lineNumber) + ": " + why};
+}
+
+}  // namespace
+
+LevelGridResult levelImageFromGrid(std::string_view text) {
+    LevelGridResult result{Surface(kMapSize, kMapSize), {}};
+    int row = 0;
+    int lineNumber = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty()) {
+            continue;
+        }
+        if (row == kMapSize) {
+            return failure(lineNumber, "more than 64 rows");
+        }
+        const std::size_t space = line.find(' ');
+        int number = -1;
+        if (space == std::string_view::npos ||
+            std::from_chars(line.data(), line.data() + space, number).ptr != line.data() + space ||
+            number != row) {
+            return failure(lineNumber,
+                           "expected the row number " + std::to_string(row) + " and a space");
+        }
+        const std::string_view cells = line.substr(space + 1);
+        if (cells.size() != kMapSize) {
+            return failure(lineNumber,
+                           "row has " + std::to_string(cells.size()) + " cells, not 64");
+        }
+        for (int x = 0; x < kMapSize; ++x) {
+            const char c = cells[x];
+            int code = 0;
+            if (c == '.') {
+                code = kOpenFloor;
+            } else if (c >= '1' && c <= '0' + kWallCodes) {
+                code = c - '0';
+            } else {
+                return failure(lineNumber, std::string("cell ") + std::to_string(x) + " is '" + c +
+                                               "', not '.' or 1..5");
+            }
+            result.image.set(x, row, kLevelColours[code]);
+        }
+        ++row;
+    }
+    if (row != kMapSize) {
+        return failure(lineNumber, "only " + std::to_string(row) + " rows, not 64");
+    }
+    return result;
+}
+
+}  // namespace quellon

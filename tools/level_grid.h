@@ -1,0 +1,20 @@
+// The level as text: 64 lines "RR <64 cells>", a full stop for open floor and a digit 1..5
+// for a wall, turned into the level image that the program carries.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/surface.h"
+
+namespace quellon {
+
+struct LevelGridResult {
+    Surface image;      // 64 by 64, one pixel per cell in the cell code's colour
+    std::string error;  // empty on success; otherwise names the line and what is wrong
+    bool ok() const { return error.empty(); }
+};
+
+LevelGridResult levelImageFromGrid(std::string_view text);
+
+}  // namespace quellon

@@ -1,0 +1,47 @@
+// quellon-make-level GRID.txt OUT.bmp: turns the level grid into the level image.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/bmp.h"
+#include "tools/file_io.h"
+#include "tools/level_grid.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quellon-make-level GRID.txt OUT.bmp\n"
+    "Writes the level image for a grid of 64 lines \"RR <64 cells>\", where '.' is open\n"
+    "floor and 1..5 are wall codes (assets/level.txt holds the shipped level).\n";
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "quellon-make-level: %s\n", message.c_str());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc != 3) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::string error;
+    const auto text = quellon::readFile(argv[1], error);
+    if (!text) {
+        return fail(error);
+    }
+    const auto grid = quellon::levelImageFromGrid(
+        std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
+    if (!grid.ok()) {
+        return fail(std::string(argv[1]) + ": " + grid.error);
+    }
+    if (!quellon::writeFileAtomically(argv[2], quellon::encodeBmp(grid.image), error)) {
+        return fail(error);
+    }
+    return 0;
+}

@@ -1,0 +1,55 @@
+// What quellon-probe reads: its command line and the walk scripts on standard input. Kept
+// apart from the tool's main so that both can be tested and fuzzed on their own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quellon::probe {
+
+inline constexpr int kMinSidePx = 1;
+inline constexpr int kMaxSidePx = 8192;
+inline constexpr float kMaxPosition = 64.0f;
+inline constexpr long kMaxTicksPerLine = 100'000'000;
+inline constexpr int kMaxKeyCode = 65535;
+
+struct Command {
+    enum class Kind { kHelp, kCast, kFrame, kWalk };
+    Kind kind = Kind::kHelp;
+    float x = 2.5f;
+    float y = 2.5f;
+    float angle = 0.0f;
+    int width = 307;
+    int height = 285;
+    std::string out;  // frame: the file to write
+};
+
+struct CommandResult {
+    Command command;
+    std::string error;  // empty on success
+    bool ok() const { return error.empty(); }
+};
+
+// args excludes the program name.
+CommandResult parseCommand(const std::vector<std::string_view>& args);
+
+struct WalkStep {
+    long ticks = 0;
+    std::vector<int> keys;  // virtual-key codes held during these ticks
+};
+
+struct WalkScriptResult {
+    std::vector<WalkStep> steps;
+    std::string error;  // empty on success; otherwise "line N: ..."
+    bool ok() const { return error.empty(); }
+};
+
+// One step per line: a tick count, then the held keys by name (left, right, up, down, comma,
+// period) or by decimal virtual-key code. Empty lines and lines starting with '#' are skipped.
+WalkScriptResult parseWalkScript(std::string_view text);
+
+extern const char* const kUsage;
+
+}  // namespace quellon::probe

@@ -1,0 +1,25 @@
+// The five wall textures, painted from code so that the images in assets/ can be rebuilt
+// exactly from source on any machine.
+#pragma once
+
+#include "platform/surface.h"
+
+namespace quellon {
+
+inline constexpr int kTextureSide = 64;
+inline constexpr int kFirstTextureCode = 1;
+inline constexpr int kLastTextureCode = 5;
+
+// The texture for wall code 1..5 as a 64 by 64 image: x is the column along the wall, left
+// to right; y the row, 0 at the top of the wall. Every texture tiles horizontally (column 63
+// continues into column 0). The painting uses only integer arithmetic and its own hashing,
+// so the same code gives the same pixels with every compiler and library.
+//   1  dark stone blocks streaked with yellow-green slime dripping from the top and joints
+//   2  plain grey stone blocks with dark mortar, the everyday wall
+//   3  a red banner with a forked hem and a gold emblem, hung over grey stone
+//   4  dark blue stone around an arched, barred cell door
+//   5  a gilt-framed landscape on dark wooden panelling
+// Throws std::out_of_range for any other code.
+Surface paintTexture(int code);
+
+}  // namespace quellon
