@@ -1,0 +1,106 @@
+// The BMP codec: the plain 24-bit form is read exactly, everything else is refused.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/bmp.h"
+
+namespace quellon {
+namespace {
+
+Surface pattern(int width, int height) {
+    Surface s(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            s.set(x, y,
+                  rgb(static_cast<std::uint8_t>(x * 7), static_cast<std::uint8_t>(y * 13),
+                      static_cast<std::uint8_t>(x ^ y)));
+        }
+    }
+    return s;
+}
+
+void putU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+TEST(BmpTest, ImagesSurviveEncodingWithRowPaddingAndBottomUpOrder) {
+    for (const auto& [w, h] : {std::pair{64, 64}, {1, 1}, {3, 2}, {5, 7}, {307, 3}}) {
+        const Surface image = pattern(w, h);
+        const std::vector<std::uint8_t> file = encodeBmp(image);
+        const std::size_t stride = (static_cast<std::size_t>(w) * 3 + 3) / 4 * 4;
+        EXPECT_EQ(file.size(), 54 + stride * h) << w << "x" << h;
+        const BmpResult back = decodeBmp(file);
+        ASSERT_TRUE(back.ok()) << back.error;
+        EXPECT_EQ(back.image, image) << w << "x" << h;
+    }
+    EXPECT_EQ(encodeBmp(pattern(64, 64)).size(), 12342u);
+}
+
+TEST(BmpTest, StoredBytesAreBlueGreenRedWithTheBottomRowFirst) {
+    Surface image(2, 2);
+    image.set(0, 1, rgb(0x11, 0x22, 0x33));  // bottom-left
+    image.set(1, 0, rgb(0xAA, 0xBB, 0xCC));  // top-right
+    const std::vector<std::uint8_t> file = encodeBmp(image);
+    EXPECT_EQ(file[54], 0x33);
+    EXPECT_EQ(file[55], 0x22);
+    EXPECT_EQ(file[56], 0x11);
+    EXPECT_EQ(file[54 + 8 + 3], 0xCC) << "second stored row is the top one, padded to 8 bytes";
+    EXPECT_EQ(file[54 + 8 + 5], 0xAA);
+}
+
+TEST(BmpTest, MalformedFilesAreRefusedWithAReason) {
+    const std::vector<std::uint8_t> good = encodeBmp(pattern(4, 4));
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> file;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"empty", {}});
+    cases.push_back(
+        {"header cut short", std::vector<std::uint8_t>(good.begin(), good.begin() + 53)});
+    cases.push_back({"pixels cut short", std::vector<std::uint8_t>(good.begin(), good.end() - 1)});
+    auto withTrailing = good;
+    withTrailing.push_back(0);
+    cases.push_back({"trailing bytes", withTrailing});
+    const auto patched = [&](const char* what, std::size_t at, std::uint32_t value, int bytes) {
+        auto file = good;
+        for (int i = 0; i < bytes; ++i) {
+            file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        }
+        cases.push_back({what, file});
+    };
+    patched("not BM", 0, 'X', 1);
+    patched("size field wrong", 2, 1000, 4);
+    patched("data offset elsewhere", 10, 60, 4);
+    patched("OS/2 header", 14, 12, 4);
+    patched("zero width", 18, 0, 4);
+    patched("negative width", 18, 0xFFFFFFFC, 4);
+    patched("top-down", 22, 0xFFFFFFFC, 4);
+    patched("huge height", 22, 0x7FFFFFFF, 4);
+    patched("two planes", 26, 2, 2);
+    patched("32 bits", 28, 32, 2);
+    patched("8 bits", 28, 8, 2);
+    patched("RLE", 30, 1, 4);
+    patched("bitfields", 30, 3, 4);
+    for (const Case& c : cases) {
+        const BmpResult r = decodeBmp(c.file);
+        EXPECT_FALSE(r.ok()) << c.what << " was accepted";
+        EXPECT_NE(r.error.find("BMP image: "), std::string::npos) << c.what << ": " << r.error;
+        EXPECT_EQ(r.image.width(), 0) << c.what;
+    }
+}
+
+TEST(BmpTest, HeightTimesStrideCannotOverflowIntoAcceptance) {
+    // A width and height whose product would wrap a 32-bit size must not pass as small.
+    std::vector<std::uint8_t> file = encodeBmp(pattern(1, 1));
+    putU32(file, 18, 16384);
+    putU32(file, 22, 16384);
+    EXPECT_FALSE(decodeBmp(file).ok());
+}
+
+}  // namespace
+}  // namespace quellon

@@ -1,0 +1,224 @@
+// One tick of turning and moving, with wall sliding, on the shipped level and on small
+// made-up ones.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "app/frm_main.h"
+#include "platform/headless.h"
+#include "world/movement.h"
+
+namespace quellon {
+namespace {
+
+HeldKeys keys(bool left, bool right, bool up, bool down, bool comma, bool period) {
+    return HeldKeys{left, right, up, down, comma, period};
+}
+const HeldKeys kNone{};
+const HeldKeys kUp = keys(false, false, true, false, false, false);
+
+class MovementTest : public ::testing::Test {
+  protected:
+    MovementTest() : frm(window, loadCarriedImages()) { frm.startUp(); }
+
+    void tick(const HeldKeys& held, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            movePlayer(frm.pose, held, frm.trig, frm.worldMap);
+        }
+    }
+
+    HeadlessWindow window;
+    FrmMain frm;
+};
+
+TEST_F(MovementTest, NoKeyOrOpposedTurningKeysLeaveThePoseAlone) {
+    const Pose before = frm.pose;
+    tick(kNone, 10);
+    tick(keys(true, true, false, false, false, false), 10);
+    EXPECT_EQ(frm.pose.playerX, before.playerX);
+    EXPECT_EQ(frm.pose.playerY, before.playerY);
+    EXPECT_EQ(frm.pose.playerAngle, before.playerAngle);
+}
+
+TEST_F(MovementTest, OneTickForwardFromTheStartRoundsTheDoubleStepToSingle) {
+    tick(kUp);
+    EXPECT_EQ(frm.pose.playerX, 2.5f);
+    EXPECT_EQ(static_cast<double>(frm.pose.playerY), 2.5399999618530273);
+}
+
+TEST_F(MovementTest, TurningComesBeforeTheStepOfTheSameTick) {
+    tick(keys(false, true, true, false, false, false));
+    EXPECT_EQ(frm.pose.playerAngle, 2.0f);
+    const double expectedX = 2.5 + 0.04 * static_cast<double>(frm.trig.sinTable[2]);
+    EXPECT_EQ(frm.pose.playerX, static_cast<float>(expectedX));
+}
+
+TEST_F(MovementTest, WalkingUpColumnTwoStopsBeforeTheWallAndStays) {
+    tick(kUp, 237);
+    EXPECT_EQ(frm.pose.playerY, 11.979991f);
+    EXPECT_EQ(frm.pose.playerX, 2.5f);
+    tick(kUp, 50);
+    EXPECT_EQ(frm.pose.playerY, 11.979991f) << "the wall at row 12 holds the player";
+    EXPECT_EQ(frm.pose.playerX, 2.5f);
+    EXPECT_LT(12.0f - frm.pose.playerY, 0.04f);
+}
+
+TEST_F(MovementTest, LastMovementKeyHeldWins) {
+    struct Case {
+        HeldKeys held;
+        double dx;  // expected step, in units of 0.04 cells, heading 0
+        double dy;
+    };
+    frm.pose = Pose{30.5f, 40.5f, 0.0f};  // the open hall
+    for (const Case c : {Case{keys(false, false, true, true, false, false), 0, -1},
+                         Case{keys(false, false, true, false, true, false), -1, 0},
+                         Case{keys(false, false, false, false, true, true), 1, 0},
+                         Case{keys(false, false, true, true, true, true), 1, 0},
+                         Case{keys(false, false, false, false, false, true), 1, 0}}) {
+        const Pose before = frm.pose;
+        tick(c.held);
+        EXPECT_NEAR(frm.pose.playerX - before.playerX, 0.04 * c.dx, 1e-6);
+        EXPECT_NEAR(frm.pose.playerY - before.playerY, 0.04 * c.dy, 1e-6);
+    }
+}
+
+TEST_F(MovementTest, DiagonalWalkIntoAWallSlidesAtTheFreeAxisSpeed) {
+    // Heading 150 from the start cell runs into the row-1/2 wall above and slides along +x.
+    WorldMap map;
+    for (int x = 0; x < kMapSize; ++x) {
+        map.set(x, 1, 2);
+    }
+    Pose pose{10.5f, 2.02f, 150.0f};
+    const double vx = 0.04 * static_cast<double>(frm.trig.sinTable[150]);
+    for (int i = 0; i < 20; ++i) {
+        const float before = pose.playerX;
+        movePlayer(pose, kUp, frm.trig, map);
+        EXPECT_EQ(std::floor(pose.playerY), 2.0f) << "tick " << i;
+        EXPECT_NEAR(pose.playerX - before, vx, 1e-6) << "tick " << i;
+    }
+    EXPECT_GT(pose.playerX, 10.5f + 19 * vx);
+}
+
+TEST_F(MovementTest, EnteringACornerDiagonallyTakesTheYOnlyMove) {
+    WorldMap map;
+    map.set(3, 3, 2);
+    Pose pose{2.98f, 2.98f, 44.0f};
+    movePlayer(pose, kUp, frm.trig, map);
+    EXPECT_EQ(pose.playerX, 2.98f) << "x stays";
+    EXPECT_GT(pose.playerY, 3.0f) << "the y-only move into (2, 3) is taken";
+    // With (2, 3) closed the x-only move is next; with both closed the player stays.
+    map.set(2, 3, 2);
+    pose = Pose{2.98f, 2.98f, 44.0f};
+    movePlayer(pose, kUp, frm.trig, map);
+    EXPECT_GT(pose.playerX, 3.0f);
+    EXPECT_EQ(pose.playerY, 2.98f);
+    map.set(3, 2, 2);
+    pose = Pose{2.98f, 2.98f, 44.0f};
+    movePlayer(pose, kUp, frm.trig, map);
+    EXPECT_EQ(pose.playerX, 2.98f);
+    EXPECT_EQ(pose.playerY, 2.98f);
+}
+
+TEST_F(MovementTest, AnOpenLevelEdgeHoldsThePlayerLikeAWall) {
+    const WorldMap open;
+    Pose pose{0.02f, 0.5f, 270.0f};  // facing -x, a step from leaving the grid
+    for (int i = 0; i < 10; ++i) {
+        movePlayer(pose, kUp, frm.trig, open);
+    }
+    EXPECT_GE(pose.playerX, 0.0f);
+    pose = Pose{63.99f, 63.99f, 45.0f};
+    for (int i = 0; i < 10; ++i) {
+        movePlayer(pose, kUp, frm.trig, open);
+    }
+    EXPECT_LT(pose.playerX, 64.0f);
+    EXPECT_LT(pose.playerY, 64.0f);
+}
+
+TEST_F(MovementTest, HoursOfTurningKeepTheHeadingExactAndItsLookupsEquivalent) {
+    // Near the point where a single can no longer hold every even heading, the heading is
+    // brought back to its equivalent in one turn and keeps turning.
+    Pose pose{30.5f, 40.5f, 16777210.0f};
+    const HeldKeys right = keys(false, true, false, false, false, false);
+    for (int i = 0; i < 10; ++i) {
+        movePlayer(pose, right, frm.trig, frm.worldMap);
+    }
+    const double equivalent = std::fmod(16777210.0 + 20.0, 360.0);
+    EXPECT_EQ(pose.playerAngle, static_cast<float>(equivalent));
+    // A million ticks in one direction (well over an hour): every heading still turns.
+    pose = Pose{30.5f, 40.5f, 0.0f};
+    const HeldKeys left = keys(true, false, false, false, false, false);
+    for (long i = 1; i <= 1'000'000; ++i) {
+        movePlayer(pose, left, frm.trig, frm.worldMap);
+    }
+    EXPECT_EQ(pose.playerAngle, -2'000'000.0f);
+    // Walking at that heading moves exactly as at its equivalent.
+    Pose far = pose;
+    Pose near{pose.playerX, pose.playerY, static_cast<float>(std::fmod(-2'000'000.0, 360.0))};
+    for (const HeldKeys& held : {kUp, keys(false, false, false, true, false, false),
+                                 keys(false, false, false, false, true, false),
+                                 keys(false, false, false, false, false, true)}) {
+        movePlayer(far, held, frm.trig, frm.worldMap);
+        movePlayer(near, held, frm.trig, frm.worldMap);
+        EXPECT_EQ(far.playerX, near.playerX);
+        EXPECT_EQ(far.playerY, near.playerY);
+    }
+}
+
+// The handlers and the ticks together, through the window's events.
+class KeyboardTest : public MovementTest {};
+
+TEST_F(KeyboardTest, HandlersOnlySetAndClearEntries) {
+    frm.Form_KeyDown(vk::kUp, 0);
+    EXPECT_EQ(frm.keyState[vk::kUp], kTrue);
+    frm.Form_KeyDown(vk::kUp, 0);  // key repeat
+    frm.Form_KeyUp(vk::kUp, 0);
+    EXPECT_EQ(frm.keyState[vk::kUp], kFalse) << "one release ends a repeated press";
+    frm.Form_KeyUp(vk::kUp, 0);
+    EXPECT_EQ(frm.keyState[vk::kUp], kFalse);
+
+    frm.Form_KeyDown(vk::kShift, kShiftMask);
+    frm.Form_KeyDown(vk::kLeft, kShiftMask);
+    EXPECT_EQ(frm.keyState[vk::kLeft], kTrue) << "shift changes nothing about Left";
+    EXPECT_EQ(frm.keyState[vk::kShift], kTrue);
+    frm.Form_KeyUp(vk::kShift, 0);
+    EXPECT_EQ(frm.keyState[vk::kShift], kFalse);
+    EXPECT_EQ(frm.keyState[vk::kLeft], kTrue);
+}
+
+TEST_F(KeyboardTest, CodesWithoutAnEntryAreIgnoredWhateverTheirSize) {
+    const auto before = frm.keyState;
+    for (const int code :
+         {-1, 256, 256 + vk::kUp, 65536 + vk::kLeft, -65536 + vk::kUp, INT32_MIN, INT32_MAX}) {
+        frm.Form_KeyDown(code, 0);
+        EXPECT_EQ(frm.keyState, before) << "code " << code;
+    }
+    frm.Form_KeyDown(0, 0);
+    frm.Form_KeyDown(255, 0);
+    EXPECT_EQ(frm.keyState[0], kTrue);
+    EXPECT_EQ(frm.keyState[255], kTrue);
+}
+
+TEST_F(KeyboardTest, PressAndReleaseWithinOneYieldIsSeenByNoTick) {
+    window.queueKeyDown(vk::kUp);
+    window.queueKeyUp(vk::kUp);
+    frm.GameCode();  // the events arrive in this tick's yield, after its move
+    frm.GameCode();
+    EXPECT_EQ(frm.pose.playerY, 2.5f);
+    EXPECT_EQ(frm.keyState[vk::kUp], kFalse);
+}
+
+TEST_F(KeyboardTest, KeysTakeEffectFromTheTickAfterTheYieldThatDeliveredThem) {
+    window.queueKeyDown(vk::kUp);
+    frm.GameCode();
+    EXPECT_EQ(frm.pose.playerY, 2.5f) << "delivered at the end of this tick";
+    frm.GameCode();
+    EXPECT_EQ(frm.pose.playerY, 2.54f);
+    window.queueKeyUp(vk::kUp);
+    frm.GameCode();
+    frm.GameCode();
+    EXPECT_EQ(frm.pose.playerY, 2.58f);
+}
+
+}  // namespace
+}  // namespace quellon
