@@ -107,7 +107,7 @@ TEST(LevelTest, GridTextErrorsNameTheLine) {
         std::string fragment;
     };
     std::string badCell = good;
-    badCell[good.find('\n') + 4] = 'x';
+    badCell[good.find('\n') + 5] = 'x';
     const Case cases[] = {
         {"", "only 0 rows"},
         {good.substr(0, good.rfind("63 ")), "only 63 rows"},

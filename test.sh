@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds Quellon and its tests, installing what is missing, and runs the whole test suite,
+# the real-window tests under Xvfb included.
+#   ./test.sh             the normal build, in build/
+#   ./test.sh --sanitize  with AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/
+set -euo pipefail
+QUELLON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$QUELLON_ROOT/scripts/setup.sh"
+
+dir="$QUELLON_ROOT/build"
+options=(-DCMAKE_BUILD_TYPE=Release -DQUELLON_WERROR=ON)
+case "${1:-}" in
+    "") ;;
+    --sanitize)
+        dir="$QUELLON_ROOT/build-sanitize"
+        options=(-DCMAKE_BUILD_TYPE=Debug -DQUELLON_WERROR=ON -DQUELLON_SANITIZE=ON)
+        ;;
+    *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+esac
+
+install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+build "$dir" "${options[@]}"
+cd "$dir"
+ctest --output-on-failure --timeout 900 -j "$(nproc)"

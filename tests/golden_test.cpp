@@ -1,0 +1,87 @@
+// Whole-frame and whole-walk results against the golden files that the probe wrote when
+// they were last deliberately changed (tests/golden/regenerate.sh).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kGolden = QUELLON_SOURCE_DIR "/tests/golden/";
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs the probe with `args` (and `input` on stdin) and returns its stdout.
+std::string probe(const std::string& args, const std::string& inputFile = "") {
+    std::string command = std::string(QUELLON_PROBE) + " " + args;
+    if (!inputFile.empty()) {
+        command += " < " + inputFile;
+    }
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        ADD_FAILURE() << "cannot run " << command;
+        return {};
+    }
+    std::string out;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, got);
+    }
+    EXPECT_EQ(::pclose(pipe), 0) << command;
+    return out;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        out.push_back(line);
+    }
+    return out;
+}
+
+void expectSameLines(const std::string& what, const std::string& expected,
+                     const std::string& actual) {
+    const auto want = lines(expected);
+    const auto got = lines(actual);
+    ASSERT_FALSE(want.empty()) << what << ": golden file is empty";
+    ASSERT_EQ(got.size(), want.size()) << what;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        ASSERT_EQ(got[i], want[i]) << what << ", line " << i + 1;
+    }
+}
+
+TEST(GoldenTest, StripsOfEveryKeptViewAreUnchanged) {
+    std::istringstream cases(readFile(kGolden + "cast_cases.txt"));
+    int checked = 0;
+    for (std::string line; std::getline(cases, line);) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        std::string name;
+        std::string args;
+        fields >> name;
+        std::getline(fields, args);
+        expectSameLines(name + " (" + args + ")", readFile(kGolden + name + ".txt"),
+                        probe("cast" + args));
+        ++checked;
+    }
+    EXPECT_GE(checked, 8);
+}
+
+TEST(GoldenTest, ScriptedWalkThroughTheLevelIsUnchanged) {
+    expectSameLines("walk_tour", readFile(kGolden + "walk_tour.txt"),
+                    probe("walk", kGolden + "walk_tour.script"));
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// The probe's command line and walk scripts, and the probe run as users run it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "platform/bmp.h"
+#include "platform/headless.h"
+#include "tools/file_io.h"
+#include "tools/probe_input.h"
+
+namespace quellon::probe {
+namespace {
+
+CommandResult parse(std::vector<std::string_view> args) { return parseCommand(args); }
+
+TEST(ProbeInputTest, AcceptsEachCommandWithItsArguments) {
+    auto r = parse({"cast", "2.5", "2.5", "0"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.command.kind, Command::Kind::kCast);
+    EXPECT_EQ(r.command.width, 307);
+    EXPECT_EQ(r.command.height, 285);
+    r = parse({"cast", "0", "64", "-1e6", "1", "8192"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.command.angle, -1e6f);
+    EXPECT_EQ(r.command.width, 1);
+    EXPECT_EQ(r.command.height, 8192);
+    r = parse({"cast", "2.5", "11.979991", "0"});
+    EXPECT_EQ(r.command.y, 11.979991f) << "read as the nearest single";
+    r = parse({"frame", "2.5", "2.5", "0", "640", "480", "out.png"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.command.out, "out.png");
+    r = parse({"walk"});
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.command.x, 2.5f);
+    EXPECT_EQ(r.command.angle, 0.0f);
+    EXPECT_TRUE(parse({"walk", "30.5", "40.5", "90"}).ok());
+    EXPECT_EQ(parse({"--help"}).command.kind, Command::Kind::kHelp);
+}
+
+TEST(ProbeInputTest, RefusesBadArgumentsWithAReason) {
+    struct Case {
+        std::vector<std::string_view> args;
+        const char* fragment;
+    };
+    const Case cases[] = {
+        {{}, "no command"},
+        {{"dance"}, "unknown command \"dance\""},
+        {{"cast", "2.5", "2.5"}, "got 2 arguments"},
+        {{"cast", "2.5", "2.5", "0", "307"}, "got 4 arguments"},
+        {{"cast", "2.5", "2.5", "0", "307", "285", "x"}, "got 6 arguments"},
+        {{"frame", "2.5", "2.5", "0", "307", "285"}, "got 5 arguments"},
+        {{"walk", "2.5"}, "got 1 arguments"},
+        {{"cast", "64.001", "2", "0"}, "X must be a number in 0..64"},
+        {{"cast", "-0.5", "2", "0"}, "X must be"},
+        {{"cast", "2", "nan", "0"}, "Y must be"},
+        {{"cast", "2", "2", "inf"}, "ANGLE must be a finite number"},
+        {{"cast", "2", "2", "1e39"}, "ANGLE must be"},
+        {{"cast", "2", "2", "0x10"}, "ANGLE must be"},
+        {{"cast", "2", "2", " 1"}, "ANGLE must be"},
+        {{"cast", "2", "2", "1 "}, "ANGLE must be"},
+        {{"cast", "2", "2", ""}, "ANGLE must be"},
+        {{"cast", "2,5", "2", "0"}, "X must be"},
+        {{"cast", "2", "2", "0", "0", "5"}, "WIDTH must be a whole number in 1..8192"},
+        {{"cast", "2", "2", "0", "8193", "5"}, "WIDTH must be"},
+        {{"cast", "2", "2", "0", "3.0", "5"}, "WIDTH must be"},
+        {{"cast", "2", "2", "0", "-3", "5"}, "WIDTH must be"},
+        {{"cast", "2", "2", "0", "99999999999999999999", "5"}, "WIDTH must be"},
+        {{"cast", "2", "2", "0", "5", "0"}, "HEIGHT must be"},
+        {{"frame", "2", "2", "0", "5", "5", ""}, "OUT must name a file"},
+        {{"--help", "cast"}, "--help takes no arguments"},
+    };
+    for (const Case& c : cases) {
+        const CommandResult r = parseCommand(c.args);
+        std::string joined;
+        for (const auto a : c.args) {
+            joined.append(a).append(" ");
+        }
+        EXPECT_FALSE(r.ok()) << "accepted: " << joined;
+        EXPECT_NE(r.error.find(c.fragment), std::string::npos)
+            << "for \"" << joined << "\" expected \"" << c.fragment << "\" in \"" << r.error
+            << "\"";
+    }
+}
+
+TEST(ProbeInputTest, WalkScriptsReadCountsAndKeysLineByLine) {
+    const auto r = parseWalkScript(
+        "# a comment\n\n3 up\n  10\tleft comma \r\n0\n5 16 37 period right down\n");
+    ASSERT_TRUE(r.ok()) << r.error;
+    ASSERT_EQ(r.steps.size(), 4u);
+    EXPECT_EQ(r.steps[0].ticks, 3);
+    EXPECT_EQ(r.steps[0].keys, std::vector<int>{38});
+    EXPECT_EQ(r.steps[1].ticks, 10);
+    EXPECT_EQ(r.steps[1].keys, (std::vector<int>{37, 188}));
+    EXPECT_TRUE(r.steps[2].keys.empty());
+    EXPECT_EQ(r.steps[3].keys, (std::vector<int>{16, 37, 190, 39, 40}));
+    EXPECT_TRUE(parseWalkScript("").ok());
+    EXPECT_TRUE(parseWalkScript("1 65535\n").ok());
+}
+
+TEST(ProbeInputTest, BadScriptLinesAreNamedByNumber) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"up\n", "line 1: expected a tick count"},
+        {"1 up\n\n-3 up\n", "line 3: expected a tick count"},
+        {"# x\n1 jump\n", "line 2: unknown key \"jump\""},
+        {"1 UP\n", "unknown key \"UP\""},
+        {"1 65536\n", "unknown key \"65536\""},
+        {"1 -1\n", "unknown key \"-1\""},
+        {"100000001 up\n", "expected a tick count in 0..100000000"},
+        {"1.5 up\n", "expected a tick count"},
+        {"1 up,down\n", "unknown key"},
+    };
+    for (const auto& [text, fragment] : cases) {
+        const auto r = parseWalkScript(text);
+        EXPECT_FALSE(r.ok()) << text;
+        EXPECT_TRUE(r.steps.empty());
+        EXPECT_NE(r.error.find(fragment), std::string::npos)
+            << "expected \"" << fragment << "\" in \"" << r.error << "\"";
+    }
+}
+
+struct ProbeRun {
+    int status;
+    std::string out;
+};
+
+ProbeRun runProbe(const std::string& args) {
+    const std::string command = std::string(QUELLON_PROBE) + " " + args + " 2>/dev/null";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ProbeRun run{-1, {}};
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        run.out.append(buffer, got);
+    }
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(ProbeRunTest, BadInputExitsWithTwoAndWritesNothing) {
+    const std::string dir = ::testing::TempDir();
+    for (const std::string args :
+         {"", "cast", "cast 1 2", "cast 99 2 0", "frame 2.5 2.5 0 10 10 /nonexistent/dir/x.bmp",
+          "walk 1 2", "walk < /dev/null x"}) {
+        const ProbeRun run = runProbe(args);
+        EXPECT_EQ(run.status, 2) << "quellon-probe " << args;
+        EXPECT_TRUE(run.out.empty()) << "quellon-probe " << args;
+    }
+    const std::string script = dir + "bad_walk.script";
+    std::ofstream(script) << "5 up\n5 sideways\n";
+    const ProbeRun bad = runProbe("walk < " + script);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.out.empty()) << "no pose is printed for a script that has a bad line";
+    const ProbeRun help = runProbe("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: quellon-probe cast"), std::string::npos);
+}
+
+TEST(ProbeRunTest, FrameFilesHoldTheViewAsTheWindowDrawsIt) {
+    const std::string bmpPath = ::testing::TempDir() + "probe_frame.bmp";
+    const std::string pngPath = ::testing::TempDir() + "probe_frame.png";
+    ASSERT_EQ(runProbe("frame 5.2 7.7 134 101 57 " + bmpPath).status, 0);
+    ASSERT_EQ(runProbe("frame 5.2 7.7 134 101 57 " + pngPath).status, 0);
+    std::string error;
+    const auto bytes = readFile(bmpPath, error);
+    ASSERT_TRUE(bytes) << error;
+    const BmpResult picture = decodeBmp(*bytes);
+    ASSERT_TRUE(picture.ok()) << picture.error;
+
+    HeadlessWindow window;
+    window.resize(101, 57);
+    FrmMain frm(window, loadCarriedImages());
+    frm.startUp();
+    frm.pose = Pose{5.2f, 7.7f, 134.0f};
+    window.clear();
+    frm.Raycast();
+    EXPECT_EQ(picture.image, window.drawingSurface());
+
+    const auto png = readFile(pngPath, error);
+    ASSERT_TRUE(png) << error;
+    EXPECT_EQ((*png)[1], 'P');
+    EXPECT_GT(png->size(), 101u * 57u * 3u);
+}
+
+}  // namespace
+}  // namespace quellon::probe
