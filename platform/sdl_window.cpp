@@ -183,7 +183,7 @@ class SdlWindow final : public Window {
         SDL_Quit();
     }
 
-    bool open(std::string& error) {
+    bool open(std::string& error, int width, int height) {
         SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
         // A close request must reach the loop as one; SDL would otherwise also quit on
         // losing its last window in ways the loop does not see.
@@ -192,9 +192,8 @@ class SdlWindow final : public Window {
             error = SDL_GetError();
             return false;
         }
-        window_ = SDL_CreateWindow("Quellon", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   kClientWidthPx, kClientHeightPx,
-                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+        window_ = SDL_CreateWindow("Quellon", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                   height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
         if (window_ == nullptr) {
             error = SDL_GetError();
             return false;
@@ -355,9 +354,9 @@ class SdlWindow final : public Window {
 
 }  // namespace
 
-std::unique_ptr<Window> openSdlWindow(std::string& error) {
+std::unique_ptr<Window> openSdlWindow(std::string& error, int width, int height) {
     auto window = std::make_unique<SdlWindow>();
-    if (!window->open(error)) {
+    if (!window->open(error, width, height)) {
         return nullptr;
     }
     return window;
