@@ -219,6 +219,10 @@ class SdlWindow final : public Window {
     }
 
     void yield(WindowEvents& events) override {
+        if (beepPending_) {
+            beepPending_ = false;
+            playBeep();
+        }
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) {
             dispatch(event, events);
@@ -227,7 +231,12 @@ class SdlWindow final : public Window {
 
     std::uint32_t GetTickCount() override { return static_cast<std::uint32_t>(SDL_GetTicks64()); }
 
-    void beep() override {
+    // Opening the audio device takes milliseconds, so the beep asked for at start-up sounds
+    // at the first yield, once the first frame is on screen.
+    void beep() override { beepPending_ = true; }
+
+  private:
+    void playBeep() {
         {
             const QuietStderr quiet;
             if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -350,6 +359,7 @@ class SdlWindow final : public Window {
     int textureHeight_ = 0;
     SDL_AudioDeviceID audio_ = 0;
     bool closed_ = false;
+    bool beepPending_ = false;
 };
 
 }  // namespace
