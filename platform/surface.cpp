@@ -56,41 +56,6 @@ void fillColumnRows(Colour* out, std::int64_t count, int width, std::size_t stri
     }
 }
 
-// Walks the rows of a stretched column in order, texel by texel, without a division per
-// row. Destination offset i (counted from the column's top edge) shows source texel
-// floor(i * rows / height), so texel q starts at offset ceil(q * height / rows).
-class ColumnRuns {
-  public:
-    ColumnRuns(std::int64_t firstOffset, int height, int rows)
-        : rows_(rows), whole_(height / rows), part_(height % rows) {
-        texel_ = firstOffset * rows / height;
-        // (texel + 1) * height as quotient and remainder by rows: the next texel's start.
-        const std::int64_t next = (texel_ + 1) * height;
-        quotient_ = next / rows;
-        remainder_ = next % rows;
-    }
-
-    std::int64_t texel() const { return texel_; }
-    std::int64_t nextStart() const { return quotient_ + (remainder_ > 0 ? 1 : 0); }
-    void advance() {
-        ++texel_;
-        quotient_ += whole_;
-        remainder_ += part_;
-        if (remainder_ >= rows_) {
-            remainder_ -= rows_;
-            ++quotient_;
-        }
-    }
-
-  private:
-    std::int64_t rows_;
-    std::int64_t whole_;
-    std::int64_t part_;
-    std::int64_t texel_ = 0;
-    std::int64_t quotient_ = 0;
-    std::int64_t remainder_ = 0;
-};
-
 }  // namespace
 
 Surface::Surface(int width, int height, Colour fill) {
@@ -124,6 +89,12 @@ bool Surface::operator==(const Surface& other) const {
 void Surface::deferColumn(const PendingColumn& column, const Colour* texels, std::size_t stride) {
     PendingColumn kept = column;
     kept.firstTexel = texels_.size();
+    // Destination offset i shows texel floor(i * rows / height); texel q starts at offset
+    // ceil(q * height / rows). The cursor starts at the first visible row.
+    kept.texel = (column.top - column.origin) * column.rows / column.height;
+    const std::int64_t next = (kept.texel + 1) * column.height;
+    kept.quotient = next / column.rows;
+    kept.remainder = next % column.rows;
     for (int i = 0; i < column.rows; ++i) {
         texels_.push_back(texels[static_cast<std::size_t>(i) * stride]);
     }
@@ -140,7 +111,7 @@ void Surface::writePending() const {
                       pixels + static_cast<std::size_t>(bandEnd) * stride, fillColour_);
         }
         for (std::size_t k = 0; k < columns_.size(); ++k) {
-            const PendingColumn& c = columns_[k];
+            PendingColumn& c = columns_[k];
             const int from = std::max(c.top, band);
             const int to = std::min(c.bottom, bandEnd);
             if (from >= to) {
@@ -154,12 +125,14 @@ void Surface::writePending() const {
                 spillFrom = std::max(from, columns_[k + 1].top);
                 spillTo = std::max(spillFrom, std::min(to, columns_[k + 1].bottom));
             }
-            ColumnRuns runs(from - c.origin, c.height, c.rows);
             const Colour* texels = texels_.data() + c.firstTexel;
             Colour* out = pixels + static_cast<std::size_t>(from) * stride + c.left;
+            const std::int64_t whole = c.height / c.rows;
+            const std::int64_t part = c.height % c.rows;
             for (std::int64_t row = from; row < to;) {
-                const std::int64_t runEnd = std::min<std::int64_t>(to, c.origin + runs.nextStart());
-                const Colour colour = texels[runs.texel()];
+                const std::int64_t nextStart = c.origin + c.quotient + (c.remainder > 0 ? 1 : 0);
+                const std::int64_t runEnd = std::min<std::int64_t>(to, nextStart);
+                const Colour colour = texels[c.texel];
                 while (row < runEnd) {
                     // Split the run where the spilling rows begin and end.
                     const bool spill = row >= spillFrom && row < spillTo;
@@ -169,7 +142,15 @@ void Surface::writePending() const {
                     out += static_cast<std::size_t>(stop - row) * stride;
                     row = stop;
                 }
-                runs.advance();
+                if (row == nextStart) {
+                    ++c.texel;
+                    c.quotient += whole;
+                    c.remainder += part;
+                    if (c.remainder >= c.rows) {
+                        c.remainder -= c.rows;
+                        ++c.quotient;
+                    }
+                }
             }
         }
     }
@@ -206,7 +187,7 @@ bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src
         // fill (see Surface). Reading the source settles it first, so a copy from a surface
         // onto itself sees what was drawn before.
         dst.deferColumn({static_cast<int>(left), visibleWidth, static_cast<int>(top),
-                         static_cast<int>(bottom), dy, dh, sh, 0},
+                         static_cast<int>(bottom), dy, dh, sh, 0, 0, 0, 0},
                         src.row(sy) + sx, static_cast<std::size_t>(src.width()));
         return true;
     }

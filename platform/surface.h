@@ -79,7 +79,7 @@ class Surface {
 
     // A column copy waiting to be written: destination columns [left, left + width) and rows
     // [top, bottom), already clipped, sampling `rows` source texels over `height` rows from
-    // destination row `origin` on.
+    // destination row `origin` on, and a cursor that walks its rows band after band.
     struct PendingColumn {
         int left;
         int width;
@@ -89,6 +89,11 @@ class Surface {
         int height;
         int rows;
         std::size_t firstTexel;
+        // The texel under the next row to write, and (texel + 1) * height as quotient and
+        // remainder by rows: ceil of it is the offset where the next texel starts.
+        std::int64_t texel;
+        std::int64_t quotient;
+        std::int64_t remainder;
     };
 
     void settle() const {
