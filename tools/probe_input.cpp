@@ -41,10 +41,24 @@ bool parseWhole(std::string_view text, long& value) {
     return ec == std::errc{} && ptr == end && !text.empty() && text.front() != '-';
 }
 
+// The text in double quotes, control characters written as \xHH so that a message
+// stays on one line whatever the argument held.
 std::string quoted(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(text.size() + 2);
-    out.append(1, '"').append(text).append(1, '"');
+    out += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
     return out;
 }
 

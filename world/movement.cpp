@@ -30,6 +30,14 @@ bool isOpen(const WorldMap& worldMap, int x, int y) {
     return worldMap.cellOrWall(x, y) == kOpenFloor;
 }
 
+// Whether the player may stand at (x, y). The cell of the double-precision position decides;
+// the cell of the position as it will be stored, rounded to single, must be open too: a
+// candidate a hair short of a wall's edge can round onto the edge, into the wall.
+bool fits(const WorldMap& worldMap, double x, double y) {
+    return isOpen(worldMap, cellIndex(x), cellIndex(y)) &&
+           isOpen(worldMap, cellIndex(static_cast<float>(x)), cellIndex(static_cast<float>(y)));
+}
+
 Candidate stepAlong(const Pose& pose, const AngleTables& trig, std::int16_t heading, double sign) {
     return {pose.playerX + sign * (kMoveStepCells * trig.lSin(heading)),
             pose.playerY + sign * (kMoveStepCells * trig.lCos(heading))};
@@ -74,16 +82,13 @@ void movePlayer(Pose& pose, const HeldKeys& keys, const AngleTables& trig,
         return;
     }
 
-    const int cx = cellIndex(candidate->x);
-    const int cy = cellIndex(candidate->y);
-    const int px = cellIndex(pose.playerX);
-    const int py = cellIndex(pose.playerY);
-    if (isOpen(worldMap, cx, cy)) {
+    // The full move, else the y-only move, else the x-only move.
+    if (fits(worldMap, candidate->x, candidate->y)) {
         pose.playerX = static_cast<float>(candidate->x);
         pose.playerY = static_cast<float>(candidate->y);
-    } else if (isOpen(worldMap, px, cy)) {
+    } else if (fits(worldMap, pose.playerX, candidate->y)) {
         pose.playerY = static_cast<float>(candidate->y);
-    } else if (isOpen(worldMap, cx, py)) {
+    } else if (fits(worldMap, candidate->x, pose.playerY)) {
         pose.playerX = static_cast<float>(candidate->x);
     }
 }
