@@ -12,11 +12,11 @@
 namespace quellon {
 namespace {
 
-HeldKeys keys(bool left, bool right, bool up, bool down, bool comma, bool period) {
+constexpr HeldKeys keys(bool left, bool right, bool up, bool down, bool comma, bool period) {
     return HeldKeys{left, right, up, down, comma, period};
 }
-const HeldKeys kNone{};
-const HeldKeys kUp = keys(false, false, true, false, false, false);
+constexpr HeldKeys kNone{};
+constexpr HeldKeys kUp = keys(false, false, true, false, false, false);
 
 class MovementTest : public ::testing::Test {
   protected:
@@ -118,6 +118,43 @@ TEST_F(MovementTest, EnteringACornerDiagonallyTakesTheYOnlyMove) {
     movePlayer(pose, kUp, frm.trig, map);
     EXPECT_EQ(pose.playerX, 2.98f);
     EXPECT_EQ(pose.playerY, 2.98f);
+}
+
+TEST_F(MovementTest, ACandidateThatRoundsOntoAWallEdgeIsHeldBack) {
+    // At heading 90 the table cosine is -8.7e-08, so walking along y = 5 gives candidates of
+    // y = 4.9999999965: row 4 in double, but stored as 5.0 again. Cell (6, 5) is a wall and
+    // (6, 4) is open; the player must stop at the wall, not round into it.
+    frm.pose = Pose{5.0f, 5.0f, 90.0f};
+    for (int i = 0; i < 66; ++i) {
+        tick(kUp);
+        ASSERT_EQ(frm.worldMap(static_cast<int>(frm.pose.playerX),
+                               static_cast<int>(frm.pose.playerY)),
+                  0)
+            << "tick " << i << " at " << frm.pose.playerX << ", " << frm.pose.playerY;
+    }
+    EXPECT_LT(frm.pose.playerX, 6.0f);
+    EXPECT_GT(frm.pose.playerX, 5.95f);
+}
+
+TEST_F(MovementTest, LongRandomWalkNeverStandsInAWall) {
+    std::uint64_t state = 0x5EED;
+    const auto next = [&state] {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<std::uint32_t>(state >> 33);
+    };
+    HeldKeys held;
+    for (long i = 0; i < 300000; ++i) {
+        if (i % 40 == 0) {
+            const std::uint32_t r = next();
+            held = keys(r & 1, r & 2, r & 4, r & 8, r & 16, r & 32);
+        }
+        tick(held);
+        ASSERT_EQ(frm.worldMap(static_cast<int>(frm.pose.playerX),
+                               static_cast<int>(frm.pose.playerY)),
+                  0)
+            << "tick " << i << " at " << frm.pose.playerX << ", " << frm.pose.playerY
+            << " heading " << frm.pose.playerAngle;
+    }
 }
 
 TEST_F(MovementTest, AnOpenLevelEdgeHoldsThePlayerLikeAWall) {
