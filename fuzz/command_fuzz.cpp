@@ -1,0 +1,263 @@
+// Fuzzes the probe's command line. The input is split on NUL bytes into the arguments (after
+// the program name), so any argv the shell could pass can be produced, newlines included.
+//
+// An accepted command must be what the usage promises: a known verb with its number of
+// operands; X and Y finite and in 0..64, ANGLE finite, each the single-precision value of
+// its text (checked against strtof) written as a plain decimal number; WIDTH and HEIGHT
+// whole numbers in 1..8192 written in digits alone; the defaults wherever an operand is not
+// given; OUT non-empty and exactly the argument. A refused command must say why in one
+// non-empty line. And a command that is plainly well formed must not be refused.
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz/fuzz_check.h"
+#include "tools/probe_input.h"
+
+namespace {
+
+using quellon::probe::Command;
+
+enum class Verdict { kValid, kInvalid, kEither };
+
+Verdict both(Verdict a, Verdict b) {
+    if (a == Verdict::kInvalid || b == Verdict::kInvalid) {
+        return Verdict::kInvalid;
+    }
+    return a == Verdict::kValid && b == Verdict::kValid ? Verdict::kValid : Verdict::kEither;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// -?(D+(.D*)?|.D+)([eE][+-]?D+)?
+bool isPlainDecimal(std::string_view t) {
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t from = i;
+        while (i < t.size() && isDigit(t[i])) {
+            ++i;
+        }
+        return i - from;
+    };
+    if (i < t.size() && t[i] == '-') {
+        ++i;
+    }
+    std::size_t mantissa = digits();
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) {
+        return false;
+    }
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+            ++i;
+        }
+        if (digits() == 0) {
+            return false;
+        }
+    }
+    return i == t.size();
+}
+
+// What a float operand should get, by the C library's reading of it. Texts at the edges of
+// what single precision holds (underflow, overflow, rounding across a range end) may go
+// either way.
+Verdict floatVerdict(std::string_view text, bool position) {
+    const std::string s(text);
+    char* end = nullptr;
+    const double wide = std::strtod(s.c_str(), &end);
+    if (s.empty() || end != s.c_str() + s.size() || !isPlainDecimal(text)) {
+        return Verdict::kInvalid;
+    }
+    const double magnitude = std::fabs(wide);
+    if (!std::isfinite(wide) || magnitude > 1e38) {
+        return magnitude > 4e38 ? Verdict::kInvalid : Verdict::kEither;
+    }
+    const std::size_t exponent = text.find_first_of("eE");
+    const bool zeroDigits = text.substr(0, exponent).find_first_of("123456789") ==
+                            std::string_view::npos;
+    if (magnitude < 1e-30 && !zeroDigits) {
+        return Verdict::kEither;  // near or below single precision's smallest normal
+    }
+    if (position) {
+        if (wide < -1e-6 || wide > 64.00001) {
+            return Verdict::kInvalid;
+        }
+        if (wide < 0 || wide > 64) {
+            return Verdict::kEither;
+        }
+    }
+    return Verdict::kValid;
+}
+
+Verdict sizeVerdict(std::string_view text) {
+    if (text.empty()) {
+        return Verdict::kInvalid;
+    }
+    long value = 0;
+    for (const char c : text) {
+        if (!isDigit(c)) {
+            return Verdict::kInvalid;
+        }
+        value = std::min(value * 10 + (c - '0'), 1'000'000L);
+    }
+    return value >= 1 && value <= 8192 ? Verdict::kValid : Verdict::kInvalid;
+}
+
+void checkFloat(std::string_view text, float value, bool position, const char* name) {
+    FUZZ_CHECK(std::isfinite(value), "%s accepted as %g", name, static_cast<double>(value));
+    if (position) {
+        FUZZ_CHECK(value >= 0 && value <= 64, "%s accepted as %.9g", name,
+                   static_cast<double>(value));
+    }
+    FUZZ_CHECK(floatVerdict(text, position) != Verdict::kInvalid, "%s accepted from \"%.*s\"",
+               name, static_cast<int>(text.size()), text.data());
+    const std::string s(text);
+    char* end = nullptr;
+    errno = 0;
+    const float reference = std::strtof(s.c_str(), &end);
+    FUZZ_CHECK(end == s.c_str() + s.size() && reference == value,
+               "%s read as %.9g from \"%s\", strtof gives %.9g", name, static_cast<double>(value),
+               s.c_str(), static_cast<double>(reference));
+}
+
+void checkSize(std::string_view text, int value, const char* name) {
+    FUZZ_CHECK(value >= 1 && value <= 8192, "%s accepted as %d", name, value);
+    FUZZ_CHECK(sizeVerdict(text) == Verdict::kValid, "%s accepted from \"%.*s\"", name,
+               static_cast<int>(text.size()), text.data());
+    FUZZ_CHECK(std::strtol(std::string(text).c_str(), nullptr, 10) == value,
+               "%s read as %d from \"%.*s\"", name, value, static_cast<int>(text.size()),
+               text.data());
+}
+
+Verdict poseVerdict(const std::vector<std::string_view>& args, std::size_t at) {
+    return both(both(floatVerdict(args[at], true), floatVerdict(args[at + 1], true)),
+                floatVerdict(args[at + 2], false));
+}
+
+Verdict sizesVerdict(const std::vector<std::string_view>& args, std::size_t at) {
+    return both(sizeVerdict(args[at]), sizeVerdict(args[at + 1]));
+}
+
+void checkPose(const std::vector<std::string_view>& args, std::size_t at, const Command& c) {
+    checkFloat(args[at], c.x, true, "X");
+    checkFloat(args[at + 1], c.y, true, "Y");
+    checkFloat(args[at + 2], c.angle, false, "ANGLE");
+}
+
+void checkDefaultPose(const Command& c) {
+    FUZZ_CHECK(c.x == 2.5f && c.y == 2.5f && c.angle == 0.0f, "default pose is %g %g %g",
+               static_cast<double>(c.x), static_cast<double>(c.y), static_cast<double>(c.angle));
+}
+
+void checkDefaultSize(const Command& c) {
+    FUZZ_CHECK(c.width == 307 && c.height == 285, "default size is %d x %d", c.width, c.height);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string_view> args;
+    if (!input.empty()) {
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t nul = input.find('\0', from);
+            args.push_back(input.substr(from, nul == std::string_view::npos ? nul : nul - from));
+            if (nul == std::string_view::npos) {
+                break;
+            }
+            from = nul + 1;
+        }
+    }
+
+    const quellon::probe::CommandResult result = quellon::probe::parseCommand(args);
+    if (!result.ok()) {
+        FUZZ_CHECK(result.error.find('\n') == std::string::npos,
+                   "refusal is more than one line: \"%s\"", result.error.c_str());
+    }
+
+    // What the usage says the answer should be.
+    Verdict expected = Verdict::kInvalid;
+    const std::size_t operands = args.empty() ? 0 : args.size() - 1;
+    const std::string_view verb = args.empty() ? std::string_view{} : args[0];
+    const Command& c = result.command;
+    if (verb == "--help" || verb == "-h" || verb == "help") {
+        expected = operands == 0 ? Verdict::kValid : Verdict::kInvalid;
+        if (result.ok()) {
+            FUZZ_CHECK(c.kind == Command::Kind::kHelp, "help parsed as kind %d",
+                       static_cast<int>(c.kind));
+        }
+    } else if (verb == "cast") {
+        if (operands == 3 || operands == 5) {
+            expected = poseVerdict(args, 1);
+            if (operands == 5) {
+                expected = both(expected, sizesVerdict(args, 4));
+            }
+        }
+        if (result.ok()) {
+            FUZZ_CHECK(c.kind == Command::Kind::kCast, "cast parsed as kind %d",
+                       static_cast<int>(c.kind));
+            checkPose(args, 1, c);
+            if (operands == 5) {
+                checkSize(args[4], c.width, "WIDTH");
+                checkSize(args[5], c.height, "HEIGHT");
+            } else {
+                checkDefaultSize(c);
+            }
+        }
+    } else if (verb == "frame") {
+        if (operands == 6) {
+            expected = both(poseVerdict(args, 1), sizesVerdict(args, 4));
+            if (args[6].empty()) {
+                expected = Verdict::kInvalid;
+            }
+        }
+        if (result.ok()) {
+            FUZZ_CHECK(c.kind == Command::Kind::kFrame, "frame parsed as kind %d",
+                       static_cast<int>(c.kind));
+            checkPose(args, 1, c);
+            checkSize(args[4], c.width, "WIDTH");
+            checkSize(args[5], c.height, "HEIGHT");
+            FUZZ_CHECK(!c.out.empty() && c.out == args[6], "OUT is \"%s\"", c.out.c_str());
+        }
+    } else if (verb == "walk") {
+        if (operands == 0) {
+            expected = Verdict::kValid;
+        } else if (operands == 3) {
+            expected = poseVerdict(args, 1);
+        }
+        if (result.ok()) {
+            FUZZ_CHECK(c.kind == Command::Kind::kWalk, "walk parsed as kind %d",
+                       static_cast<int>(c.kind));
+            if (operands == 3) {
+                checkPose(args, 1, c);
+            } else {
+                checkDefaultPose(c);
+            }
+        }
+    }
+
+    if (result.ok()) {
+        FUZZ_CHECK(expected != Verdict::kInvalid, "accepted a command that should be refused");
+        if (c.kind != Command::Kind::kFrame) {
+            FUZZ_CHECK(c.out.empty(), "OUT set to \"%s\" outside frame", c.out.c_str());
+        }
+    } else {
+        FUZZ_CHECK(expected != Verdict::kValid, "refused a well-formed command: %s",
+                   result.error.c_str());
+        FUZZ_CHECK(!result.error.empty(), "refused without a reason");
+    }
+    return 0;
+}
