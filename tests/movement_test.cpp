@@ -127,13 +127,22 @@ TEST_F(MovementTest, ACandidateThatRoundsOntoAWallEdgeIsHeldBack) {
     frm.pose = Pose{5.0f, 5.0f, 90.0f};
     for (int i = 0; i < 66; ++i) {
         tick(kUp);
-        ASSERT_EQ(frm.worldMap(static_cast<int>(frm.pose.playerX),
-                               static_cast<int>(frm.pose.playerY)),
-                  0)
+        ASSERT_EQ(
+            frm.worldMap(static_cast<int>(frm.pose.playerX), static_cast<int>(frm.pose.playerY)), 0)
             << "tick " << i << " at " << frm.pose.playerX << ", " << frm.pose.playerY;
     }
     EXPECT_LT(frm.pose.playerX, 6.0f);
     EXPECT_GT(frm.pose.playerX, 5.95f);
+    // The same on a full diagonal step and on a slide, from poses a random soak walked into.
+    for (const Pose start :
+         {Pose{9.69929123f, 17.9600239f, 2.0f}, Pose{36.9717903f, 6.98373032f, 66.0f}}) {
+        frm.pose = start;
+        tick(kUp);
+        EXPECT_EQ(
+            frm.worldMap(static_cast<int>(frm.pose.playerX), static_cast<int>(frm.pose.playerY)), 0)
+            << "from " << start.playerX << ", " << start.playerY << " heading " << start.playerAngle
+            << " to " << frm.pose.playerX << ", " << frm.pose.playerY;
+    }
 }
 
 TEST_F(MovementTest, LongRandomWalkNeverStandsInAWall) {
@@ -149,11 +158,10 @@ TEST_F(MovementTest, LongRandomWalkNeverStandsInAWall) {
             held = keys(r & 1, r & 2, r & 4, r & 8, r & 16, r & 32);
         }
         tick(held);
-        ASSERT_EQ(frm.worldMap(static_cast<int>(frm.pose.playerX),
-                               static_cast<int>(frm.pose.playerY)),
-                  0)
-            << "tick " << i << " at " << frm.pose.playerX << ", " << frm.pose.playerY
-            << " heading " << frm.pose.playerAngle;
+        ASSERT_EQ(
+            frm.worldMap(static_cast<int>(frm.pose.playerX), static_cast<int>(frm.pose.playerY)), 0)
+            << "tick " << i << " at " << frm.pose.playerX << ", " << frm.pose.playerY << " heading "
+            << frm.pose.playerAngle;
     }
 }
 
