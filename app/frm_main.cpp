@@ -14,7 +14,7 @@ namespace {
 Surface decodeCarried(std::span<const std::uint8_t> file, const char* name) {
     BmpResult result = decodeBmp(file);
     if (!result.ok()) {
-        std::fprintf(stderr, "quellon: carried image %s: %s\n", name, result.error.c_str());
+        (void)std::fprintf(stderr, "quellon: carried image %s: %s\n", name, result.error.c_str());
     }
     return std::move(result.image);
 }

@@ -34,7 +34,7 @@ constexpr std::uint32_t ticksBetween(std::uint32_t earlier, std::uint32_t later)
 // The 16-bit elapsed time of one pass. A stall longer than 16 bits hold counts as the
 // longest one they do, so it is made up by as many ticks as fit rather than wrapping negative.
 constexpr std::int16_t toElapsedMs(std::uint32_t ms) {
-    return ms > INT16_MAX ? INT16_MAX : static_cast<std::int16_t>(ms);
+    return ms > INT16_MAX ? std::int16_t{INT16_MAX} : static_cast<std::int16_t>(ms);
 }
 
 // The seven hidden image holders.

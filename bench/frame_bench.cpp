@@ -97,7 +97,7 @@ void frame(benchmark::State& state, Size size, Pose pose) {
 void fill(benchmark::State& state, Size size) {
     Surface surface(size.width, size.height);
     Colour colour = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): `_` is unread by design
         surface.fill(++colour);
         benchmark::DoNotOptimize(surface.data());
         benchmark::ClobberMemory();
@@ -107,7 +107,7 @@ void fill(benchmark::State& state, Size size) {
 void copy(benchmark::State& state, Size size) {
     const Surface from(size.width, size.height, kWhite);
     Surface to(size.width, size.height);
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): `_` is unread by design
         to = from;
         benchmark::DoNotOptimize(to.data());
         benchmark::ClobberMemory();

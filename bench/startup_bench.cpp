@@ -101,7 +101,7 @@ int main() {
     std::string error;
     auto sdl = quellon::openSdlWindow(error);
     if (!sdl) {
-        std::fprintf(stderr, "quellon_startup: cannot open the window: %s\n", error.c_str());
+        (void)std::fprintf(stderr, "quellon_startup: cannot open the window: %s\n", error.c_str());
         return 1;
     }
     TimedWindow window(std::move(sdl));

@@ -253,7 +253,9 @@ int drawText(Surface& surface, int x, int y, std::string_view text, Colour colou
     // 64 bits throughout: cell positions of long text, or of text placed near the ends of the
     // int range, do not fit in 32.
     const std::int64_t count = static_cast<std::int64_t>(text.size());
-    const std::int64_t end = std::int64_t{x} + std::int64_t{kGlyphWidthPx} * count;
+    // count is 64 bits, so the product is too. (Spelt without a cast on kGlyphWidthPx:
+    // cppcheck 2.10 fails with an internal error on that form and skips the whole file.)
+    const std::int64_t end = std::int64_t{x} + kGlyphWidthPx * count;
     const int result = static_cast<int>(std::clamp<std::int64_t>(end, INT_MIN, INT_MAX));
 
     const std::int64_t width = surface.width();

@@ -142,7 +142,7 @@ int shiftStateOf(Uint16 mod) {
 class QuietStderr {
   public:
     QuietStderr() {
-        std::fflush(stderr);
+        (void)std::fflush(stderr);
         saved_ = ::dup(STDERR_FILENO);
         const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (saved_ >= 0 && null >= 0) {

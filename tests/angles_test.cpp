@@ -102,7 +102,8 @@ TEST_F(AnglesTest, LookupArgumentsKeepInRangeValuesAndWrapTheRestExactly) {
     EXPECT_EQ(toLookupArgument(-1e15), 360 - std::fmod(1e15, 360.0));
     EXPECT_EQ(toLookupArgument(std::nan("")), 0);
     // Every heading gives the lookups of its equivalent in one turn.
-    for (double d = -100000; d <= 100000; d += 7) {
+    for (int degrees = -100000; degrees <= 100000; degrees += 7) {
+        const double d = degrees;
         const std::int16_t arg = toLookupArgument(d);
         const int equivalent = static_cast<int>(((static_cast<long>(d) % 360) + 360) % 360);
         ASSERT_EQ(normaliseAngle(arg), equivalent) << d;

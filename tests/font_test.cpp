@@ -57,8 +57,8 @@ std::string firstDifference(const Surface& got, const Surface& want) {
         for (int x = 0; x < want.width(); ++x) {
             if (got.at(x, y) != want.at(x, y)) {
                 char text[64];
-                std::snprintf(text, sizeof text, "(%d, %d) holds %06X, not %06X", x, y,
-                              got.at(x, y), want.at(x, y));
+                (void)std::snprintf(text, sizeof text, "(%d, %d) holds %06X, not %06X", x, y,
+                                    got.at(x, y), want.at(x, y));
                 return text;
             }
         }

@@ -87,7 +87,7 @@ class Soak {
         closeAtTick_ = totalTicks_ - rng_.range(0, plan.closeWindow);
         // Start somewhere in the hour before the counter wraps, so the run goes across it.
         const std::uint32_t startClock =
-            0xFFFFFFFFu - static_cast<std::uint32_t>(rng_.range(0, 3600 * 1000));
+            0xFFFFFFFFu - static_cast<std::uint32_t>(rng_.range(0, std::int64_t{3600} * 1000));
         window_.setTicks(startClock);
         lastUpdate_ = startClock;
         lastRate_ = startClock;
@@ -148,8 +148,8 @@ class Soak {
 
     static std::string poseText(const Pose& p) {
         char text[128];
-        std::snprintf(text, sizeof text, "(%.9g, %.9g, %.9g)", static_cast<double>(p.playerX),
-                      static_cast<double>(p.playerY), static_cast<double>(p.playerAngle));
+        (void)std::snprintf(text, sizeof text, "(%.9g, %.9g, %.9g)", static_cast<double>(p.playerX),
+                            static_cast<double>(p.playerY), static_cast<double>(p.playerAngle));
         return text;
     }
 
@@ -618,7 +618,7 @@ class Soak {
 
     static std::string pixelText(int x, int y, Colour got) {
         char text[64];
-        std::snprintf(text, sizeof text, "pixel (%d, %d) = 0x%06X", x, y, got);
+        (void)std::snprintf(text, sizeof text, "pixel (%d, %d) = 0x%06X", x, y, got);
         return text;
     }
 

@@ -143,7 +143,7 @@ TEST_P(EveryTexture, StaysInADarkPalette) {
             sum += luminance(s.at(x, y));
         }
     }
-    const long mean = sum / (kSide * kSide);
+    const long mean = sum / (long{kSide} * kSide);
     EXPECT_GE(mean, 35) << "expected a dim but visible wall, mean luminance is " << mean;
     EXPECT_LE(mean, 120) << "expected a dark dungeon wall, mean luminance is " << mean;
 }

@@ -21,7 +21,7 @@ std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    (void)std::fclose(file);  // only read from: closing it cannot lose data
     if (failed) {
         error = "cannot read " + path;
         return std::nullopt;
@@ -41,7 +41,7 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
         error = "cannot write " + path + ": " + std::strerror(errno);
-        std::remove(temporary.c_str());
+        (void)std::remove(temporary.c_str());  // best effort; the failure is already reported
         return false;
     }
     return true;

@@ -15,7 +15,7 @@ constexpr const char* kUsage =
     "floor and 1..5 are wall codes (assets/level.txt holds the shipped level).\n";
 
 int fail(const std::string& message) {
-    std::fprintf(stderr, "quellon-make-level: %s\n", message.c_str());
+    (void)std::fprintf(stderr, "quellon-make-level: %s\n", message.c_str());
     return 2;
 }
 
@@ -23,11 +23,11 @@ int fail(const std::string& message) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, stdout);
+        (void)std::fputs(kUsage, stdout);
         return 0;
     }
     if (argc != 3) {
-        std::fputs(kUsage, stderr);
+        (void)std::fputs(kUsage, stderr);
         return 2;
     }
     std::string error;

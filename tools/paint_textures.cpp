@@ -29,17 +29,18 @@ using quellon::Surface;
 constexpr std::string_view kProgram = "quellon-paint-textures";
 
 void printUsage(std::FILE* to) {
-    std::fprintf(to,
-                 "usage: %s OUTDIR [--sheet SHEET.png]\n"
-                 "Paints the wall textures into OUTDIR/texture0.bmp .. texture5.bmp (texture0 is\n"
-                 "a copy of texture1). OUTDIR must exist. With --sheet, also writes a PNG contact\n"
-                 "sheet: each texture enlarged, three copies side by side, and a wall seen at an\n"
-                 "angle as the renderer draws it.\n",
-                 kProgram.data());
+    (void)std::fprintf(
+        to,
+        "usage: %s OUTDIR [--sheet SHEET.png]\n"
+        "Paints the wall textures into OUTDIR/texture0.bmp .. texture5.bmp (texture0 is\n"
+        "a copy of texture1). OUTDIR must exist. With --sheet, also writes a PNG contact\n"
+        "sheet: each texture enlarged, three copies side by side, and a wall seen at an\n"
+        "angle as the renderer draws it.\n",
+        kProgram.data());
 }
 
 int fail(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n", kProgram.data(), message.c_str());
+    (void)std::fprintf(stderr, "%s: %s\n", kProgram.data(), message.c_str());
     return 2;
 }
 

@@ -17,14 +17,14 @@ namespace {
 using quellon::probe::Command;
 
 int fail(const std::string& message) {
-    std::fprintf(stderr, "quellon-probe: %s\n", message.c_str());
+    (void)std::fprintf(stderr, "quellon-probe: %s\n", message.c_str());
     return 2;
 }
 
 // Prints %.9g of a single-precision value.
 void appendFloat(std::string& out, double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.9g", value);
+    char buffer[32];  // the longest %.9g, "-1.23456789e-308", takes 16
+    (void)std::snprintf(buffer, sizeof buffer, "%.9g", value);
     out += buffer;
 }
 
@@ -44,12 +44,12 @@ int cast(quellon::FrmMain& frm, const Command& command) {
     const quellon::Scene scene{frm.pose, frm.worldMap, frm.trig};
     quellon::castStrips(static_cast<float>(command.width), static_cast<float>(command.height),
                         scene, [&](const quellon::Strip& s) {
-                            char line[160];
-                            std::snprintf(line, sizeof line, "%d %d %.9g %.9g %d %d %.9g %d %d\n",
-                                          s.stripX, s.rayOffset, s.rayAngle,
-                                          static_cast<double>(s.hit.wallDist), s.hit.wallCode,
-                                          s.hit.texColumn, static_cast<double>(s.distance),
-                                          s.wallHeight, s.wallTop);
+                            char line[160];  // the longest line takes 113
+                            (void)std::snprintf(
+                                line, sizeof line, "%d %d %.9g %.9g %d %d %.9g %d %d\n", s.stripX,
+                                s.rayOffset, s.rayAngle, static_cast<double>(s.hit.wallDist),
+                                s.hit.wallCode, s.hit.texColumn, static_cast<double>(s.distance),
+                                s.wallHeight, s.wallTop);
                             out += line;
                         });
     return writeStdout(out) ? 0 : fail("cannot write to standard output");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/surface.h"
@@ -28,7 +29,7 @@ class WorldMap {
   private:
     static constexpr std::int16_t kEdgeWall = 2;
     static constexpr int index(int x, int y) { return y * kMapSize + x; }
-    std::array<std::int16_t, kMapSize * kMapSize> cells_{};
+    std::array<std::int16_t, std::size_t{kMapSize} * kMapSize> cells_{};
 };
 
 // The colour of each cell code in the level image, index = code.

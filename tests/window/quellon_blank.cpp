@@ -10,7 +10,7 @@ int main() {
     std::string error;
     auto window = quellon::openSdlWindow(error);
     if (!window) {
-        std::fprintf(stderr, "quellon-blank: cannot open the window: %s\n", error.c_str());
+        (void)std::fprintf(stderr, "quellon-blank: cannot open the window: %s\n", error.c_str());
         return 1;
     }
     quellon::FrmMain frmMain(*window, quellon::loadCarriedImages(),

@@ -465,7 +465,7 @@ int commandResize(const std::vector<std::string_view>& args) {
 
 std::string hexColour(quellon::Colour c) {
     char text[16];
-    std::snprintf(text, sizeof text, "%06X", c);  // as 0xBBGGRR, the program's own order
+    (void)std::snprintf(text, sizeof text, "%06X", c);  // as 0xBBGGRR, the program's own order
     return text;
 }
 
@@ -609,7 +609,8 @@ int commandRss(const std::vector<std::string_view>& args) {
     while (std::getline(in, line)) {
         if (line.rfind("VmRSS:", 0) == 0) {
             long long kib = 0;
-            if (std::sscanf(line.c_str(), "VmRSS: %lld kB", &kib) != 1) {
+            // The kernel writes the figure; it fits a long long.
+            if (std::sscanf(line.c_str(), "VmRSS: %lld kB", &kib) != 1) {  // NOLINT(cert-err34-c)
                 fail(kUsage, "cannot read \"" + line + "\" in " + path);
             }
             std::printf("%lld\n", kib);
@@ -670,7 +671,7 @@ int main(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (const Exit& exit) {
-        std::fprintf(stderr, "xdrive: %s\n", exit.message.c_str());
+        (void)std::fprintf(stderr, "xdrive: %s\n", exit.message.c_str());
         return exit.status;
     }
 }
