@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "tools/text_lines.h"
 #include "world/level.h"
 
 namespace quellon {
@@ -19,13 +20,8 @@ LevelGridResult levelImageFromGrid(std::string_view text) {
     int row = 0;
     int lineNumber = 0;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        const std::string_view line = takeLine(text);
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
         if (line.empty()) {
             continue;
         }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/window.h"
+#include "tools/text_lines.h"
 
 namespace quellon::probe {
 
@@ -177,13 +178,8 @@ WalkScriptResult parseWalkScript(std::string_view text) {
     WalkScriptResult result;
     long lineNumber = 0;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        const std::string_view line = takeLine(text);
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
         const auto fail = [&](const std::string& why) {
             result.steps.clear();
             result.error = "line " + std::to_string(lineNumber) + ": " + why;
