@@ -96,8 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int x = 0; x < width; ++x) {
             const std::uint8_t* p = row + 3 * static_cast<std::size_t>(x);
             const quellon::Colour expected = quellon::rgb(p[2], p[1], p[0]);
-            FUZZ_CHECK(decoded.image.at(x, y) == expected, "pixel (%d, %d) is %06x, stored %06x",
-                       x, y, decoded.image.at(x, y), expected);
+            FUZZ_CHECK(decoded.image.at(x, y) == expected, "pixel (%d, %d) is %06x, stored %06x", x,
+                       y, decoded.image.at(x, y), expected);
         }
     }
 
@@ -124,7 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const quellon::BmpResult again = quellon::decodeBmp(encoded);
     FUZZ_CHECK(again.ok(), "the encoder's own file is refused: %s", again.error.c_str());
-    FUZZ_CHECK(again.image == decoded.image, "round trip changed the %d x %d image", width,
-               height);
+    FUZZ_CHECK(again.image == decoded.image, "round trip changed the %d x %d image", width, height);
     return 0;
 }

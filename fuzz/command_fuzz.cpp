@@ -85,8 +85,8 @@ Verdict floatVerdict(std::string_view text, bool position) {
         return magnitude > 4e38 ? Verdict::kInvalid : Verdict::kEither;
     }
     const std::size_t exponent = text.find_first_of("eE");
-    const bool zeroDigits = text.substr(0, exponent).find_first_of("123456789") ==
-                            std::string_view::npos;
+    const bool zeroDigits =
+        text.substr(0, exponent).find_first_of("123456789") == std::string_view::npos;
     if (magnitude < 1e-30 && !zeroDigits) {
         return Verdict::kEither;  // near or below single precision's smallest normal
     }
@@ -121,8 +121,8 @@ void checkFloat(std::string_view text, float value, bool position, const char* n
         FUZZ_CHECK(value >= 0 && value <= 64, "%s accepted as %.9g", name,
                    static_cast<double>(value));
     }
-    FUZZ_CHECK(floatVerdict(text, position) != Verdict::kInvalid, "%s accepted from \"%.*s\"",
-               name, static_cast<int>(text.size()), text.data());
+    FUZZ_CHECK(floatVerdict(text, position) != Verdict::kInvalid, "%s accepted from \"%.*s\"", name,
+               static_cast<int>(text.size()), text.data());
     const std::string s(text);
     char* end = nullptr;
     errno = 0;

@@ -113,9 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            std::isfinite(after.playerAngle),
                        "pose %.9g %.9g %.9g", static_cast<double>(after.playerX),
                        static_cast<double>(after.playerY), static_cast<double>(after.playerAngle));
-            const double moved =
-                std::hypot(static_cast<double>(after.playerX) - before.playerX,
-                           static_cast<double>(after.playerY) - before.playerY);
+            const double moved = std::hypot(static_cast<double>(after.playerX) - before.playerX,
+                                            static_cast<double>(after.playerY) - before.playerY);
             FUZZ_CHECK(moved <= kMaxMovePerTick, "moved %.9g cells in one tick from %.9g %.9g",
                        moved, static_cast<double>(before.playerX),
                        static_cast<double>(before.playerY));
@@ -123,8 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(open || !wasOpen,
                        "walked from %.9g %.9g (heading %.9g) into the wall cell at %.9g %.9g",
                        static_cast<double>(before.playerX), static_cast<double>(before.playerY),
-                       static_cast<double>(before.playerAngle),
-                       static_cast<double>(after.playerX), static_cast<double>(after.playerY));
+                       static_cast<double>(before.playerAngle), static_cast<double>(after.playerX),
+                       static_cast<double>(after.playerY));
             wasOpen = open;
         }
     }

@@ -49,8 +49,8 @@ long digitsValue(std::string_view word) {
 int keyCode(std::string_view word) {
     namespace vk = quellon::vk;
     constexpr std::pair<std::string_view, int> kNames[] = {
-        {"left", vk::kLeft},   {"right", vk::kRight}, {"up", vk::kUp},
-        {"down", vk::kDown},   {"comma", vk::kComma}, {"period", vk::kPeriod},
+        {"left", vk::kLeft}, {"right", vk::kRight}, {"up", vk::kUp},
+        {"down", vk::kDown}, {"comma", vk::kComma}, {"period", vk::kPeriod},
     };
     for (const auto& [name, code] : kNames) {
         if (word == name) {

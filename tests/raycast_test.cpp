@@ -135,7 +135,8 @@ TEST_F(RaycastTest, TextureColumnIsTheFloorOfTheHitsFraction) {
     // Ray 90 along row floor(y): the hit coordinate is y itself. (A whole y would put the
     // player on a grid line; the tie test above covers a hit at a whole coordinate.)
     map.set(5, 1, 2);
-    for (const Case c : {Case{1.5f, 32}, Case{1.999f, 63}, Case{1.015625f, 1}, Case{1.984375f, 63}}) {
+    for (const Case c :
+         {Case{1.5f, 32}, Case{1.999f, 63}, Case{1.015625f, 1}, Case{1.984375f, 63}}) {
         EXPECT_EQ(cast(90, 2.5f, c.y).texColumn, c.column) << "hit at y " << c.y;
     }
 }
