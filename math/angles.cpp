@@ -46,10 +46,10 @@ std::int16_t toLookupArgument(double wholeDegrees) {
     return static_cast<std::int16_t>(wrapped);
 }
 
-std::int16_t roundToLookupArgument(float degrees) {
+std::int16_t roundToLookupArgument(double degrees) {
     // nearbyint rounds in the current mode, which the program never changes from the
     // default: to nearest, ties to even.
-    return toLookupArgument(std::nearbyint(static_cast<double>(degrees)));
+    return toLookupArgument(std::nearbyint(degrees));
 }
 
 float AngleTables::lCos(std::int16_t angle) const {

@@ -24,9 +24,9 @@ std::int16_t normaliseAngle(std::int16_t angle);
 // number is the caller's business.
 std::int16_t toLookupArgument(double wholeDegrees);
 
-// Rounds a single-precision angle to the nearest whole degree, ties to even, and brings it
-// to a lookup argument.
-std::int16_t roundToLookupArgument(float degrees);
+// Rounds an angle to the nearest whole degree, ties to even, and brings it to a lookup
+// argument.
+std::int16_t roundToLookupArgument(double degrees);
 
 class AngleTables {
   public:

@@ -43,10 +43,6 @@ Candidate stepAlong(const Pose& pose, const AngleTables& trig, std::int16_t head
             pose.playerY + sign * (kMoveStepCells * trig.lCos(heading))};
 }
 
-std::int16_t headingArgument(double degrees) {
-    return toLookupArgument(std::nearbyint(degrees));
-}
-
 }  // namespace
 
 void movePlayer(Pose& pose, const HeldKeys& keys, const AngleTables& trig,
@@ -67,16 +63,16 @@ void movePlayer(Pose& pose, const HeldKeys& keys, const AngleTables& trig,
     const double heading = pose.playerAngle;
     std::optional<Candidate> candidate;
     if (keys.up) {
-        candidate = stepAlong(pose, trig, headingArgument(heading), +1.0);
+        candidate = stepAlong(pose, trig, roundToLookupArgument(heading), +1.0);
     }
     if (keys.down) {
-        candidate = stepAlong(pose, trig, headingArgument(heading), -1.0);
+        candidate = stepAlong(pose, trig, roundToLookupArgument(heading), -1.0);
     }
     if (keys.comma) {
-        candidate = stepAlong(pose, trig, headingArgument(heading - kQuarterTurn), +1.0);
+        candidate = stepAlong(pose, trig, roundToLookupArgument(heading - kQuarterTurn), +1.0);
     }
     if (keys.period) {
-        candidate = stepAlong(pose, trig, headingArgument(heading + kQuarterTurn), +1.0);
+        candidate = stepAlong(pose, trig, roundToLookupArgument(heading + kQuarterTurn), +1.0);
     }
     if (!candidate) {
         return;
