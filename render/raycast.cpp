@@ -31,24 +31,19 @@ bool outsideWalkRange(float x, float y) {
     return x > kWalkLimit || x < 0.0f || y > kWalkLimit || y < 0.0f;
 }
 
-// Both walks step until they read a wall or leave the range; the range test comes first,
-// so a walk starting outside reads nothing and its register keeps its earlier value.
-void walkHorizontal(Walk& walk, const WorldMap& worldMap, std::int16_t& code) {
-    while (!outsideWalkRange(walk.x, walk.y)) {
-        code = worldMap.cellOrWall(static_cast<int>(std::floor(walk.x)),
-                                   static_cast<int>(walk.y) - walk.back);
-        if (code != kOpenFloor) {
-            return;
-        }
-        walk.x = walk.x + walk.stepX;
-        walk.y = walk.y + walk.stepY;
-    }
-}
+// Which family of grid lines a walk crosses: along that family's axis the crossing holds a
+// whole number, and the cell read is on the far side of the crossed line.
+enum class Lines { kHorizontal, kVertical };
 
-void walkVertical(Walk& walk, const WorldMap& worldMap, std::int16_t& code) {
+// Steps a walk until it reads a wall or leaves the range; the range test comes first, so a
+// walk starting outside reads nothing and its register keeps its earlier value.
+void walk(Lines lines, Walk& walk, const WorldMap& worldMap, std::int16_t& code) {
     while (!outsideWalkRange(walk.x, walk.y)) {
-        code = worldMap.cellOrWall(static_cast<int>(walk.x) - walk.back,
-                                   static_cast<int>(std::floor(walk.y)));
+        const int column = lines == Lines::kHorizontal ? static_cast<int>(std::floor(walk.x))
+                                                       : static_cast<int>(walk.x) - walk.back;
+        const int row = lines == Lines::kHorizontal ? static_cast<int>(walk.y) - walk.back
+                                                    : static_cast<int>(std::floor(walk.y));
+        code = worldMap.cellOrWall(column, row);
         if (code != kOpenFloor) {
             return;
         }
@@ -97,8 +92,8 @@ WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers) {
     vert.stepY = trig.lTan(behind) * static_cast<float>(-xSign);
     vert.stepX = static_cast<float>(xSign);
 
-    walkHorizontal(horiz, scene.worldMap, registers.horizCode);
-    walkVertical(vert, scene.worldMap, registers.vertCode);
+    walk(Lines::kHorizontal, horiz, scene.worldMap, registers.horizCode);
+    walk(Lines::kVertical, vert, scene.worldMap, registers.vertCode);
     const float horizDist = distanceTo(pose, horiz.x, horiz.y);
     const float vertDist = distanceTo(pose, vert.x, vert.y);
 
