@@ -10,7 +10,6 @@ namespace {
 // The double nearest to 3.14159265358979, a little below the double nearest to pi.
 constexpr double kPi = 3.14159265358979;
 constexpr double kHalfTurnDegrees = 180.0;
-constexpr int kQuarterTurnDegrees = 90;
 constexpr int kLookupMin = -32678;  // lowest argument whose value - 90 still fits 16 bits
 constexpr int kLookupMax = 32677;   // highest argument whose value + 90 still fits 16 bits
 

@@ -8,6 +8,7 @@
 namespace quellon {
 
 inline constexpr int kDegreesPerTurn = 360;
+inline constexpr int kQuarterTurnDegrees = 90;
 // Tangents are limited to this magnitude, so that near-vertical rays still cross the grid.
 inline constexpr float kTanLimit = 1000.0f;
 

@@ -181,25 +181,31 @@ TEST_F(MovementTest, AnOpenLevelEdgeHoldsThePlayerLikeAWall) {
 }
 
 TEST_F(MovementTest, HoursOfTurningKeepTheHeadingExactAndItsLookupsEquivalent) {
-    // Near the point where a single can no longer hold every even heading, the heading is
-    // brought back to its equivalent in one turn and keeps turning.
-    Pose pose{30.5f, 40.5f, 16777210.0f};
+    // Singles lie 2 apart from 2^24 on, so a turning step stays exact up to 2^25: the heading
+    // passes 2^24 untouched, and is only wrapped when the next step would be lost.
     const HeldKeys right = keys(false, true, false, false, false, false);
+    Pose pose{30.5f, 40.5f, 16777210.0f};
     for (int i = 0; i < 10; ++i) {
         movePlayer(pose, right, frm.trig, frm.worldMap);
     }
-    const double equivalent = std::fmod(16777210.0 + 20.0, 360.0);
-    EXPECT_EQ(pose.playerAngle, static_cast<float>(equivalent));
-    // A million ticks in one direction (well over an hour): every heading still turns.
-    pose = Pose{30.5f, 40.5f, 0.0f};
-    const HeldKeys left = keys(true, false, false, false, false, false);
-    for (long i = 1; i <= 1'000'000; ++i) {
-        movePlayer(pose, left, frm.trig, frm.worldMap);
+    EXPECT_EQ(pose.playerAngle, 16777230.0f) << "no wrap across 2^24";
+    constexpr double kTwoTo25 = 33554432.0;
+    pose.playerAngle = static_cast<float>(kTwoTo25 - 4.0);
+    movePlayer(pose, right, frm.trig, frm.worldMap);
+    movePlayer(pose, right, frm.trig, frm.worldMap);
+    EXPECT_EQ(pose.playerAngle, static_cast<float>(kTwoTo25)) << "2^25 itself is still reached";
+    movePlayer(pose, right, frm.trig, frm.worldMap);
+    EXPECT_EQ(pose.playerAngle, static_cast<float>(std::fmod(kTwoTo25 + 2.0, 360.0)))
+        << "the step past 2^25 would be lost, so it is taken from the equivalent heading";
+    // Ten million ticks of one turning key (nearly fourteen hours) match the unwrapped count.
+    float heading = 0.0f;
+    for (long i = 1; i <= 10'000'000; ++i) {
+        heading = turnHeading(heading, -kTurnStepDegrees);
     }
-    EXPECT_EQ(pose.playerAngle, -2'000'000.0f);
-    // Walking at that heading moves exactly as at its equivalent.
-    Pose far = pose;
-    Pose near{pose.playerX, pose.playerY, static_cast<float>(std::fmod(-2'000'000.0, 360.0))};
+    EXPECT_EQ(heading, -20'000'000.0f);
+    // Walking at such a heading moves exactly as at its equivalent.
+    Pose far{30.5f, 40.5f, -20'000'000.0f};
+    Pose near{far.playerX, far.playerY, static_cast<float>(std::fmod(-20'000'000.0, 360.0))};
     for (const HeldKeys& held : {kUp, keys(false, false, false, true, false, false),
                                  keys(false, false, false, false, true, false),
                                  keys(false, false, false, false, false, true)}) {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "platform/font.h"
+#include "gfx/font.h"
 #include "platform/headless.h"
 #include "render/raycast.h"
 #include "world/movement.h"
@@ -283,7 +283,9 @@ class Soak {
                  poseText(now));
         }
         const float expected = lastPose_.playerAngle - kTurnStepDegrees;
-        if (std::fabs(expected) < kExactHeadingLimit && now.playerAngle != expected) {
+        const bool exact = static_cast<double>(expected) ==
+                           static_cast<double>(lastPose_.playerAngle) - kTurnStepDegrees;
+        if (exact && now.playerAngle != expected) {
             fail("holding Left should turn from " + poseText(lastPose_) + " to heading " +
                  std::to_string(expected) + ", but the pose is " + poseText(now));
         }

@@ -7,8 +7,6 @@ namespace quellon {
 
 namespace {
 
-constexpr double kQuarterTurn = 90.0;
-
 struct Candidate {
     double x;
     double y;
@@ -45,19 +43,27 @@ Candidate stepAlong(const Pose& pose, const AngleTables& trig, std::int16_t head
 
 }  // namespace
 
+float turnHeading(float heading, float step) {
+    const float turned = heading + step;
+    if (static_cast<double>(turned) == static_cast<double>(heading) + step) {
+        return turned;
+    }
+    // fmod is exact, so the equivalent heading is exact too.
+    double wrapped =
+        std::isfinite(heading) ? std::fmod(static_cast<double>(heading), kDegreesPerTurn) : 0.0;
+    if (wrapped < 0) {
+        wrapped += kDegreesPerTurn;
+    }
+    return static_cast<float>(wrapped) + step;
+}
+
 void movePlayer(Pose& pose, const HeldKeys& keys, const AngleTables& trig,
                 const WorldMap& worldMap) {
     if (keys.left) {
-        pose.playerAngle = pose.playerAngle - kTurnStepDegrees;
+        pose.playerAngle = turnHeading(pose.playerAngle, -kTurnStepDegrees);
     }
     if (keys.right) {
-        pose.playerAngle = pose.playerAngle + kTurnStepDegrees;
-    }
-    if (!(std::fabs(pose.playerAngle) < kExactHeadingLimit)) {
-        double wrapped = std::isfinite(pose.playerAngle)
-                             ? std::fmod(static_cast<double>(pose.playerAngle), kDegreesPerTurn)
-                             : 0.0;
-        pose.playerAngle = static_cast<float>(wrapped < 0 ? wrapped + kDegreesPerTurn : wrapped);
+        pose.playerAngle = turnHeading(pose.playerAngle, kTurnStepDegrees);
     }
 
     const double heading = pose.playerAngle;
@@ -69,10 +75,12 @@ void movePlayer(Pose& pose, const HeldKeys& keys, const AngleTables& trig,
         candidate = stepAlong(pose, trig, roundToLookupArgument(heading), -1.0);
     }
     if (keys.comma) {
-        candidate = stepAlong(pose, trig, roundToLookupArgument(heading - kQuarterTurn), +1.0);
+        candidate =
+            stepAlong(pose, trig, roundToLookupArgument(heading - kQuarterTurnDegrees), +1.0);
     }
     if (keys.period) {
-        candidate = stepAlong(pose, trig, roundToLookupArgument(heading + kQuarterTurn), +1.0);
+        candidate =
+            stepAlong(pose, trig, roundToLookupArgument(heading + kQuarterTurnDegrees), +1.0);
     }
     if (!candidate) {
         return;

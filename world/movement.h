@@ -25,9 +25,10 @@ struct HeldKeys {
 inline constexpr float kTurnStepDegrees = 2.0f;
 inline constexpr double kMoveStepCells = 0.04;
 
-// Beyond this magnitude adding a turning step to a single-precision heading is no longer
-// exact, so the heading is brought back to the equivalent one in 0..358 before it gets there.
-inline constexpr float kExactHeadingLimit = 16777216.0f;  // 2^24
+// The heading after one turning step. The heading is never wrapped while the step is exact in
+// single precision, which holds up to a magnitude of 2^25 (from 2^24 on singles lie 2 apart);
+// only a step that would be lost brings the heading to its equivalent in 0..360 first.
+float turnHeading(float heading, float step);
 
 // One tick: turn first, then take at most one step (the last movement key held wins),
 // sliding along a wall when only one axis is free and preferring the y-only move.
