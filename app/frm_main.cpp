@@ -5,7 +5,8 @@
 #include <string_view>
 
 #include "assets/images.h"
-#include "platform/bmp.h"
+#include "gfx/bmp.h"
+#include "render/raycast.h"
 
 namespace quellon {
 
@@ -51,7 +52,7 @@ void FrmMain::Form_Load() {
     frameRate = 0;
 
     while (!quitFlag) {
-        window_.clear();
+        clear();
         Raycast();
         printFrameRate();
         window_.refresh();
@@ -77,10 +78,23 @@ void FrmMain::Form_Load() {
     }
 }
 
+void FrmMain::clear() {
+    window_.homeText();
+    view_.clear(Window::kBackground);
+}
+
 void FrmMain::Raycast() {
     if (options_.drawView) {
-        quellon::Raycast(window_.drawingSurface(), Scene{pose, worldMap, trig}, holders.picTexture);
+        // One stretched copy per strip, handed to the view drawer as the strip is cast.
+        castStrips(window_.clientWidth(), window_.clientHeight(), Scene{pose, worldMap, trig},
+                   [&](const Strip& strip) {
+                       view_.stretchColumn(strip.stripX, strip.wallTop, strip.wallHeight,
+                                           holders.picTexture[textureElement(strip.hit.wallCode)],
+                                           strip.hit.texColumn);
+                   });
     }
+    // Then the view's pixels, background and walls, each written once.
+    view_.draw(window_.drawingSurface());
 }
 
 void FrmMain::GameCode() {

@@ -5,10 +5,12 @@
 #include <array>
 #include <cstdint>
 
+#include "gfx/surface.h"
 #include "math/angles.h"
-#include "platform/surface.h"
 #include "platform/window.h"
 #include "render/raycast.h"
+#include "render/textures.h"
+#include "render/view_drawer.h"
 #include "world/level.h"
 #include "world/movement.h"
 
@@ -67,8 +69,12 @@ class FrmMain final : private WindowEvents {
     // A close request: always granted.
     void Form_QueryUnload(std::int16_t& cancel, std::int16_t unloadMode);
 
-    // One pass's drawing of the view, and one simulation tick ending in a yield.
+    // A pass's drawing, steps 2 and 3: clear starts the frame as background, Raycast casts
+    // every strip and draws the view. The view drawer writes the background together with
+    // the walls, so the clear itself writes no pixel and each pixel is written once.
+    void clear();
     void Raycast();
+    // One simulation tick, ending in a yield.
     void GameCode();
 
     // Lasting state, all zero until start-up.
@@ -90,6 +96,7 @@ class FrmMain final : private WindowEvents {
 
     Window& window_;
     Options options_;
+    ViewDrawer view_;
 };
 
 }  // namespace quellon

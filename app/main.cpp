@@ -1,18 +1,7 @@
-// quellon: the maze, in its window.
-#include <cstdio>
-#include <string>
+// The main() of every program that runs the main window: quellon itself, and the test and
+// benchmark builds that run the same loop. Each executable supplies thisProgram().
+#include "app/launch.h"
 
-#include "app/frm_main.h"
-#include "platform/sdl_window.h"
-
-int main() {
-    std::string error;
-    auto window = quellon::openSdlWindow(error);
-    if (!window) {
-        (void)std::fprintf(stderr, "quellon: cannot open the window: %s\n", error.c_str());
-        return 1;
-    }
-    quellon::FrmMain frmMain(*window, quellon::loadCarriedImages());
-    frmMain.Form_Load();
-    return 0;
+int main(int argc, char** argv) {
+    return quellon::launch(argc, argv, quellon::thisProgram());
 }

@@ -8,6 +8,8 @@ namespace quellon::assets {
 
 // The level image, one pixel per map cell.
 std::span<const std::uint8_t> levelImage();
+// How many texture images are carried: one per element.
+int carriedTextureCount();
 // Wall texture `element`, 0..5; element 0 is the same image as element 1. Any other
 // element gives an empty span.
 std::span<const std::uint8_t> textureImage(int element);

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/frm_main.h"
+#include "app/launch.h"
 #include "platform/sdl_window.h"
 
 namespace {
@@ -97,16 +97,20 @@ class TimedWindow final : public quellon::Window {
 
 }  // namespace
 
-int main() {
-    std::string error;
-    auto sdl = quellon::openSdlWindow(error);
-    if (!sdl) {
-        (void)std::fprintf(stderr, "quellon_startup: cannot open the window: %s\n", error.c_str());
-        return 1;
-    }
-    TimedWindow window(std::move(sdl));
-    quellon::FrmMain frm(window, quellon::loadCarriedImages());
-    frm.Form_Load();
-    window.report();
-    return 0;
+namespace quellon {
+
+const Program& thisProgram() {
+    static const Program program{
+        "quellon_startup", FrmMain::Options{},
+        [](std::string& error) -> std::unique_ptr<Window> {
+            auto sdl = openSdlWindow(error);
+            if (!sdl) {
+                return nullptr;
+            }
+            return std::make_unique<TimedWindow>(std::move(sdl));
+        },
+        [](Window& window) { static_cast<const TimedWindow&>(window).report(); }};
+    return program;
 }
+
+}  // namespace quellon

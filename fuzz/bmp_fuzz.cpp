@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/bmp.h"
-#include "platform/surface.h"
+#include "gfx/bmp.h"
+#include "gfx/surface.h"
 
 namespace {
 

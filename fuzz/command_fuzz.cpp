@@ -4,7 +4,7 @@
 // An accepted command must be what the usage promises: a known verb with its number of
 // operands; X and Y finite and in 0..64, ANGLE finite, each the single-precision value of
 // its text (checked against strtof) written as a plain decimal number; WIDTH and HEIGHT
-// whole numbers in 1..8192 written in digits alone; the defaults wherever an operand is not
+// whole numbers in 1..kMaxSidePx written in digits alone; the defaults wherever an operand is not
 // given; OUT non-empty and exactly the argument. A refused command must say why in one
 // non-empty line. And a command that is plainly well formed must not be refused.
 #include <algorithm>
@@ -112,7 +112,7 @@ Verdict sizeVerdict(std::string_view text) {
         }
         value = std::min(value * 10 + (c - '0'), 1'000'000L);
     }
-    return value >= 1 && value <= 8192 ? Verdict::kValid : Verdict::kInvalid;
+    return value >= 1 && value <= quellon::probe::kMaxSidePx ? Verdict::kValid : Verdict::kInvalid;
 }
 
 void checkFloat(std::string_view text, float value, bool position, const char* name) {
@@ -133,7 +133,7 @@ void checkFloat(std::string_view text, float value, bool position, const char* n
 }
 
 void checkSize(std::string_view text, int value, const char* name) {
-    FUZZ_CHECK(value >= 1 && value <= 8192, "%s accepted as %d", name, value);
+    FUZZ_CHECK(value >= 1 && value <= quellon::probe::kMaxSidePx, "%s accepted as %d", name, value);
     FUZZ_CHECK(sizeVerdict(text) == Verdict::kValid, "%s accepted from \"%.*s\"", name,
                static_cast<int>(text.size()), text.data());
     FUZZ_CHECK(std::strtol(std::string(text).c_str(), nullptr, 10) == value,
@@ -157,12 +157,15 @@ void checkPose(const std::vector<std::string_view>& args, std::size_t at, const 
 }
 
 void checkDefaultPose(const Command& c) {
-    FUZZ_CHECK(c.x == 2.5f && c.y == 2.5f && c.angle == 0.0f, "default pose is %g %g %g",
-               static_cast<double>(c.x), static_cast<double>(c.y), static_cast<double>(c.angle));
+    FUZZ_CHECK(c.x == quellon::kStartX && c.y == quellon::kStartY && c.angle == 0.0f,
+               "default pose is %g %g %g", static_cast<double>(c.x), static_cast<double>(c.y),
+               static_cast<double>(c.angle));
 }
 
 void checkDefaultSize(const Command& c) {
-    FUZZ_CHECK(c.width == 307 && c.height == 285, "default size is %d x %d", c.width, c.height);
+    FUZZ_CHECK(
+        c.width == quellon::Window::kClientWidthPx && c.height == quellon::Window::kClientHeightPx,
+        "default size is %d x %d", c.width, c.height);
 }
 
 }  // namespace

@@ -3,9 +3,10 @@
 #
 #   fuzz/run.sh BUILD_DIR SECONDS_PER_TARGET
 #
-# BUILD_DIR is a build folder of its own (e.g. build-fuzz): fuzz/ is configured there as a
-# project by itself, with clang++ (or $FUZZ_CXX), so neither SDL2 nor the rest of the program
-# is needed. The seeds are copied to a temporary folder first, so the corpus in the repository
+# BUILD_DIR is a build folder of its own (e.g. build-fuzz): the project is configured there
+# with clang++ (or $FUZZ_CXX) and QUELLON_FUZZ=ON, which builds the program's libraries with
+# the fuzzer's coverage and the sanitizers and links the fuzz targets against them; no window
+# backend, tests or benchmarks, so neither SDL2 nor GoogleTest is needed. The seeds are copied to a temporary folder first, so the corpus in the repository
 # is never changed. Exits non-zero if the build fails or any target finds anything; the
 # failing input is kept in BUILD_DIR/fuzz-findings/.
 set -euo pipefail
@@ -17,6 +18,7 @@ fi
 build=$1
 seconds=$2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/.." && pwd)
 
 cxx=${FUZZ_CXX:-}
 if [[ -z $cxx ]]; then
@@ -37,17 +39,19 @@ trap 'rm -rf "$work"' EXIT
 
 if [[ -f $build/CMakeCache.txt ]]; then
   configured=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
-  if [[ $(cd "$configured" 2> /dev/null && pwd -P) != $(cd "$here" && pwd -P) ]]; then
+  fuzzing=$(sed -n 's/^QUELLON_FUZZ:BOOL=//p' "$build/CMakeCache.txt")
+  if [[ $(cd "$configured" 2> /dev/null && pwd -P) != $(cd "$root" && pwd -P) || $fuzzing != ON ]]; then
     echo "fuzz: $build is configured for $configured; give the fuzz run a folder of its own" >&2
     exit 2
   fi
 fi
-cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQUELLON_FUZZ=ON \
   > "$work/configure.log" 2>&1 || { cat "$work/configure.log" >&2; exit 1; }
 cmake --build "$build" --target quellon-fuzz -j"$(nproc)"
 for target in bmp command walk-script walk; do
-  if [[ ! -x $build/quellon-fuzz-$target ]]; then
-    echo "fuzz: $build/quellon-fuzz-$target was not built (is $cxx Clang?)" >&2
+  if [[ ! -x $build/fuzz/quellon-fuzz-$target ]]; then
+    echo "fuzz: $build/fuzz/quellon-fuzz-$target was not built (is $cxx Clang?)" >&2
     exit 1
   fi
 done
@@ -76,7 +80,7 @@ for line in "${targets[@]}"; do
   log=$work/$target.log
   echo "fuzz: quellon-fuzz-$target for $seconds s"
   status=0
-  "$build/quellon-fuzz-$target" "${options[@]}" "$work/$seeds" > "$log" 2>&1 || status=$?
+  "$build/fuzz/quellon-fuzz-$target" "${options[@]}" "$work/$seeds" > "$log" 2>&1 || status=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   if [[ -z $execs ]]; then
     execs=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')

@@ -1,4 +1,4 @@
-#include "platform/bmp.h"
+#include "gfx/bmp.h"
 
 #include <cstddef>
 #include <cstdint>

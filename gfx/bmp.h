@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace quellon {
 

@@ -1,4 +1,4 @@
-#include "platform/font.h"
+#include "gfx/font.h"
 
 #include <algorithm>
 #include <array>

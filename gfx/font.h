@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace quellon::font {
 

@@ -1,5 +1,7 @@
-// A pixel surface: the drawing area of the window and the sources of the image holders.
-// Pure memory, no window system: both backends and the renderer share it.
+// Pixel surfaces: the window's drawing surface and the images of the hidden holders. A surface
+// is memory with a size and nothing else: what is written is there at once, and reading never
+// writes. Also the two pixel operations the program asks of its graphics layer: the pixel read
+// and the stretched copy.
 #pragma once
 
 #include <cstddef>
@@ -29,18 +31,12 @@ constexpr std::uint8_t blueOf(Colour c) {
     return static_cast<std::uint8_t>(c >> 16);
 }
 
-// Width by height pixels of 24-bit colour, each held in a 32-bit word whose top byte is 0,
-// rows top to bottom, each row left to right, no padding between rows.
-//
-// A fill and the one-pixel-wide column copies that follow it are not written at once: they
-// are kept, in order, and written band by band of rows the first time the pixels are looked
-// at or changed any other way. Each band is filled and its columns are drawn while it is in
-// the cache, so a frame of columns costs about one pass over the memory instead of one pass
-// for the fill and one cache line per row per column. The result is exactly that of writing
-// each operation at once.
+// Width by height pixels of 24-bit colour, each held in a 32-bit word whose top byte is 0, rows
+// top to bottom, each row left to right, no padding between rows.
 class Surface {
   public:
-    // Largest width or height accepted; larger requests are clamped to it.
+    // Largest width or height of any surface; larger requests are clamped to it. The probe
+    // takes it as the largest picture it draws.
     static constexpr int kMaxSidePx = 16384;
 
     Surface() = default;
@@ -55,64 +51,21 @@ class Surface {
     void resize(int width, int height, Colour fill = kBlack);
     void fill(Colour colour);
 
-    Colour* row(int y) {
-        settle();
-        return pixels_.data() + static_cast<std::size_t>(y) * width_;
-    }
-    const Colour* row(int y) const {
-        settle();
-        return pixels_.data() + static_cast<std::size_t>(y) * width_;
-    }
-    const Colour* data() const {
-        settle();
-        return pixels_.data();
-    }
+    Colour* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    const Colour* row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    Colour* data() { return pixels_.data(); }
+    const Colour* data() const { return pixels_.data(); }
 
     // Unchecked single-pixel access for code that has already clipped.
     Colour at(int x, int y) const { return row(y)[x]; }
     void set(int x, int y, Colour colour) { row(y)[x] = colour & 0xFFFFFF; }
 
-    bool operator==(const Surface& other) const;
+    bool operator==(const Surface& other) const = default;
 
   private:
-    friend bool StretchBlt(Surface&, int, int, int, int, const Surface&, int, int, int, int);
-
-    // A column copy waiting to be written: destination columns [left, left + width) and rows
-    // [top, bottom), already clipped, sampling `rows` source texels over `height` rows from
-    // destination row `origin` on, and a cursor that walks its rows band after band.
-    struct PendingColumn {
-        int left;
-        int width;
-        int top;
-        int bottom;
-        std::int64_t origin;
-        int height;
-        int rows;
-        std::size_t firstTexel;
-        // The texel under the next row to write, and (texel + 1) * height as quotient and
-        // remainder by rows: ceil of it is the offset where the next texel starts.
-        std::int64_t texel;
-        std::int64_t quotient;
-        std::int64_t remainder;
-    };
-
-    void settle() const {
-        if (fillPending_ || !columns_.empty()) {
-            writePending();
-        }
-    }
-    void writePending() const;
-    void deferColumn(const PendingColumn& column, const Colour* texels, std::size_t stride);
-
     int width_ = 0;
     int height_ = 0;
-    // Mutable because looking at the pixels writes what is pending; the picture they show
-    // does not change.
-    mutable std::vector<Colour> pixels_;
-    mutable bool fillPending_ = false;
-    Colour fillColour_ = kBlack;
-    mutable std::vector<PendingColumn> columns_;
-    mutable std::vector<Colour> texels_;
+    std::vector<Colour> pixels_;
 };
 
 // The pixel read of the level scan: the colour at (x, y) as 0x00BBGGRR, or kInvalidColour
@@ -120,10 +73,13 @@ class Surface {
 Colour GetPixel(const Surface& surface, int x, int y);
 
 // A stretched plain copy of the source rectangle (sx, sy, sw, sh) onto the destination
-// rectangle (dx, dy, dw, dh), nearest sampling, clipped to the destination surface. Extents
-// must be positive and the source rectangle must lie inside the source surface; otherwise
-// nothing is drawn and the result is false. Rectangles may be far larger than the surfaces:
-// the work done is bounded by the visible part of the destination.
+// rectangle (dx, dy, dw, dh), clipped to the destination surface. Nearest sampling: the
+// destination pixel at offset (i, j) in its rectangle takes the source pixel at offset
+// (floor(i * sw / dw), floor(j * sh / dh)) in its own. Extents must be positive and the source
+// rectangle must lie inside the source surface; otherwise nothing is drawn and the result is
+// false. Rectangles may reach far beyond the surfaces and the 32-bit range: the work done is
+// bounded by the visible part of the destination. The two rectangles must not overlap when
+// both are on the same surface.
 bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy,
                 int sw, int sh);
 

@@ -1,13 +1,12 @@
 #include "platform/window.h"
 
-#include "platform/font.h"
+#include "gfx/font.h"
 
 namespace quellon {
 
 Window::Window() : surface_(kClientWidthPx, kClientHeightPx, kBackground) {}
 
-void Window::clear() {
-    surface_.fill(kBackground);
+void Window::homeText() {
     textX_ = 0;
     textY_ = 0;
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace quellon {
 
@@ -71,9 +71,9 @@ class Window {
     float clientWidth() const { return static_cast<float>(surface_.width()); }
     float clientHeight() const { return static_cast<float>(surface_.height()); }
 
-    // Fills the drawing surface with the background and puts the text position back at the
-    // top-left corner.
-    void clear();
+    // Frame loop, at the clear: puts the text position back at the top-left corner. (The
+    // view drawer writes the whole drawing surface each frame, background included.)
+    void homeText();
     // Draws one line in the text colour at the text position (glyph pixels only; the
     // background shows between them) and moves the text position to the next line.
     virtual void print(std::string_view line);

@@ -7,7 +7,6 @@ namespace quellon {
 namespace {
 
 constexpr float kWalkLimit = 63.0f;  // walks stop once a crossing leaves 0..63
-constexpr int kQuarterTurn = 90;
 
 // One walk over one family of grid lines. Along the family's own axis the crossing always
 // holds a whole number; `back` is 1 when that axis is walked towards smaller values, so the
@@ -36,13 +35,15 @@ bool outsideWalkRange(float x, float y) {
 enum class Lines { kHorizontal, kVertical };
 
 // Steps a walk until it reads a wall or leaves the range; the range test comes first, so a
-// walk starting outside reads nothing and its register keeps its earlier value.
+// walk starting outside reads nothing and its register keeps its earlier value. Along its own
+// axis a walk moves one whole line per step, so it reads at most one cell on each of the
+// kMapSize lines of its family inside the range; the bound also ends a walk whose step is zero,
+// as it would be on tables that were never built.
 void walk(Lines lines, Walk& walk, const WorldMap& worldMap, std::int16_t& code) {
-    while (!outsideWalkRange(walk.x, walk.y)) {
-        const int column = lines == Lines::kHorizontal ? static_cast<int>(std::floor(walk.x))
-                                                       : static_cast<int>(walk.x) - walk.back;
-        const int row = lines == Lines::kHorizontal ? static_cast<int>(walk.y) - walk.back
-                                                    : static_cast<int>(std::floor(walk.y));
+    for (int read = 0; read < kMapSize && !outsideWalkRange(walk.x, walk.y); ++read) {
+        // Inside the range both coordinates are 0 or more, where truncation is the floor.
+        const int column = static_cast<int>(walk.x) - (lines == Lines::kVertical ? walk.back : 0);
+        const int row = static_cast<int>(walk.y) - (lines == Lines::kHorizontal ? walk.back : 0);
         code = worldMap.cellOrWall(column, row);
         if (code != kOpenFloor) {
             return;
@@ -68,8 +69,8 @@ WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers) {
     const Pose& pose = scene.pose;
     const AngleTables& trig = scene.trig;
     const std::int16_t ray = toLookupArgument(rayAngle);
-    const auto ahead = static_cast<std::int16_t>(ray + kQuarterTurn);
-    const auto behind = static_cast<std::int16_t>(ray - kQuarterTurn);
+    const auto ahead = static_cast<std::int16_t>(ray + kQuarterTurnDegrees);
+    const auto behind = static_cast<std::int16_t>(ray - kQuarterTurnDegrees);
 
     // Crossings of the lines y = whole number; the ray's cosine sign says which way.
     const std::int16_t ySign = trig.cosSign(ray);
@@ -123,17 +124,6 @@ void projectColumn(float distance, float height, std::int32_t& wallHeight, std::
     }
     wallHeight = roundToPixels(exact);
     wallTop = roundToPixels(static_cast<double>(height) / 2.0 - wallHeight / 2.0);
-}
-
-void Raycast(Surface& target, const Scene& scene, const TextureSet& picTexture) {
-    castStrips(static_cast<float>(target.width()), static_cast<float>(target.height()), scene,
-               [&](const Strip& strip) {
-                   const int element = strip.hit.wallCode >= 0 && strip.hit.wallCode < kTextureCount
-                                           ? strip.hit.wallCode
-                                           : 0;
-                   StretchBlt(target, strip.stripX, strip.wallTop, kStripWidthPx, strip.wallHeight,
-                              picTexture[element], strip.hit.texColumn, 0, 1, kTextureSize);
-               });
 }
 
 }  // namespace quellon

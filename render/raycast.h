@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "math/angles.h"
-#include "platform/surface.h"
+#include "render/textures.h"
 #include "world/level.h"
 #include "world/movement.h"
 
@@ -15,8 +15,6 @@ namespace quellon {
 
 inline constexpr int kStripWidthPx = 3;
 inline constexpr int kFieldOfViewDegrees = 60;
-inline constexpr int kTextureSize = 64;
-inline constexpr int kTextureCount = kWallCodes + 1;  // element k is the texture of code k
 // Columns are never taken taller than this, so a wall touching the eye stays finite.
 inline constexpr std::int32_t kMaxWallHeightPx = 1 << 30;
 
@@ -80,10 +78,5 @@ void castStrips(float width, float height, const Scene& scene, Sink&& sink) {
         sink(strip);
     }
 }
-
-using TextureSet = std::array<Surface, kTextureCount>;
-
-// Draws the walls of the view onto `target`; everything else keeps what was there.
-void Raycast(Surface& target, const Scene& scene, const TextureSet& picTexture);
 
 }  // namespace quellon

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/bmp.h"
+#include "gfx/bmp.h"
 
 namespace quellon {
 namespace {

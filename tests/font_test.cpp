@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/font.h"
+#include "gfx/font.h"
 
 namespace quellon::font {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "app/frm_main.h"
 #include "assets/images.h"
-#include "platform/bmp.h"
+#include "gfx/bmp.h"
 #include "tools/level_grid.h"
 #include "world/level.h"
 
@@ -44,11 +44,11 @@ TEST(LevelTest, CarriedImageIsTheShippedGridPixelForPixel) {
 
 TEST(LevelTest, ScanOfTheShippedLevelCountsEveryCode) {
     const WorldMap map = scanned(carriedLevel());
-    std::array<int, kWallCodes + 1> counts{};
+    std::array<int, kCellCodes> counts{};
     for (int y = 0; y < kMapSize; ++y) {
         for (int x = 0; x < kMapSize; ++x) {
             ASSERT_GE(map(x, y), 0);
-            ASSERT_LE(map(x, y), kWallCodes);
+            ASSERT_LE(map(x, y), kLastWallCode);
             ++counts[static_cast<std::size_t>(map(x, y))];
         }
     }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "platform/bmp.h"
+#include "gfx/bmp.h"
 #include "platform/headless.h"
 #include "tools/file_io.h"
 #include "tools/probe_input.h"
@@ -27,11 +27,11 @@ TEST(ProbeInputTest, AcceptsEachCommandWithItsArguments) {
     EXPECT_EQ(r.command.kind, Command::Kind::kCast);
     EXPECT_EQ(r.command.width, 307);
     EXPECT_EQ(r.command.height, 285);
-    r = parse({"cast", "0", "64", "-1e6", "1", "8192"});
+    r = parse({"cast", "0", "64", "-1e6", "1", "16384"});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.command.angle, -1e6f);
     EXPECT_EQ(r.command.width, 1);
-    EXPECT_EQ(r.command.height, 8192);
+    EXPECT_EQ(r.command.height, 16384);
     r = parse({"cast", "2.5", "11.979991", "0"});
     EXPECT_EQ(r.command.y, 11.979991f) << "read as the nearest single";
     r = parse({"frame", "2.5", "2.5", "0", "640", "480", "out.png"});
@@ -68,8 +68,8 @@ TEST(ProbeInputTest, RefusesBadArgumentsWithAReason) {
         {{"cast", "2", "2", "1 "}, "ANGLE must be"},
         {{"cast", "2", "2", ""}, "ANGLE must be"},
         {{"cast", "2,5", "2", "0"}, "X must be"},
-        {{"cast", "2", "2", "0", "0", "5"}, "WIDTH must be a whole number in 1..8192"},
-        {{"cast", "2", "2", "0", "8193", "5"}, "WIDTH must be"},
+        {{"cast", "2", "2", "0", "0", "5"}, "WIDTH must be a whole number in 1..16384"},
+        {{"cast", "2", "2", "0", "16385", "5"}, "WIDTH must be"},
         {{"cast", "2", "2", "0", "3.0", "5"}, "WIDTH must be"},
         {{"cast", "2", "2", "0", "-3", "5"}, "WIDTH must be"},
         {{"cast", "2", "2", "0", "99999999999999999999", "5"}, "WIDTH must be"},
@@ -184,7 +184,7 @@ TEST(ProbeRunTest, FrameFilesHoldTheViewAsTheWindowDrawsIt) {
     FrmMain frm(window, loadCarriedImages());
     frm.startUp();
     frm.pose = Pose{5.2f, 7.7f, 134.0f};
-    window.clear();
+    frm.clear();
     frm.Raycast();
     EXPECT_EQ(picture.image, window.drawingSurface());
 

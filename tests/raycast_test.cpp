@@ -164,6 +164,20 @@ TEST_F(RaycastTest, WalksOfAnOpenLevelStopAtTheGridEdgeAsIfAtAWall) {
     }
 }
 
+TEST_F(RaycastTest, WalksEndEvenOnTablesThatWereNeverBuilt) {
+    // Zero tables make every step zero: a walk that did not count its lines would never end.
+    const AngleTables unbuilt;
+    pose = Pose{2.5f, 2.5f, 0.0f};
+    for (const double ray : {0.0, 45.0, 90.0, 200.0}) {
+        CodeRegisters r;
+        const WallHit hit = castRay(ray, Scene{pose, map, unbuilt}, r);
+        EXPECT_EQ(hit.wallDist, 0.5f) << "ray " << ray << " stays on its first crossing";
+    }
+    int count = 0;
+    castStrips(307, 285, Scene{pose, map, unbuilt}, [&](const Strip&) { ++count; });
+    EXPECT_EQ(count, 103);
+}
+
 TEST_F(RaycastTest, HeadingsFarOutsideSixteenBitsCastLikeTheirEquivalent) {
     map.set(2, 6, 3);
     map.set(6, 2, 4);
@@ -239,7 +253,7 @@ TEST_F(FirstFrameTest, EveryDrawnPixelComesFromItsStripsTextureColumn) {
                           Pose3{2.5f, 11.979991f, 0, 307, 285}, Pose3{5.2f, 7.7f, 134, 101, 57}}) {
         frm.pose = Pose{p.x, p.y, p.angle};
         window.resize(p.width, p.height);
-        window.clear();
+        frm.clear();
         frm.Raycast();
         const Surface& view = window.drawingSurface();
         std::vector<bool> covered(static_cast<std::size_t>(p.width) * p.height, false);

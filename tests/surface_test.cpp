@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace quellon {
 namespace {

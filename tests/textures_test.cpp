@@ -15,10 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/bmp.h"
-#include "platform/surface.h"
+#include "assets/images.h"
+#include "gfx/bmp.h"
+#include "gfx/surface.h"
 #include "tools/png.h"
-#include "tools/textures.h"
+#include "tools/textures/textures.h"
 
 // The source tree, where assets/ lives; the build passes it in.
 #ifndef QUELLON_SOURCE_DIR
@@ -28,7 +29,7 @@
 namespace quellon {
 namespace {
 
-constexpr int kSide = kTextureSide;
+constexpr int kSide = kTextureSize;
 
 struct Channels {
     int r;
@@ -93,7 +94,7 @@ int columnStep(const Surface& s, int x) {
 class EveryTexture : public ::testing::TestWithParam<int> {};
 
 INSTANTIATE_TEST_SUITE_P(Codes, EveryTexture,
-                         ::testing::Range(kFirstTextureCode, kLastTextureCode + 1),
+                         ::testing::Range<int>(kFirstWallCode, kLastWallCode + 1),
                          [](const auto& p) { return "Code" + std::to_string(p.param); });
 
 TEST_P(EveryTexture, IsASquareOfTheTextureSide) {
@@ -150,18 +151,18 @@ TEST_P(EveryTexture, StaysInADarkPalette) {
 
 TEST(TexturePainter, RepaintsIdenticallyWhateverTheOrder) {
     std::vector<Surface> forwards;
-    for (int code = kFirstTextureCode; code <= kLastTextureCode; ++code) {
+    for (int code = kFirstWallCode; code <= kLastWallCode; ++code) {
         forwards.push_back(paintTexture(code));
     }
-    for (int code = kLastTextureCode; code >= kFirstTextureCode; --code) {
-        EXPECT_TRUE(paintTexture(code) == forwards[code - kFirstTextureCode])
+    for (int code = kLastWallCode; code >= kFirstWallCode; --code) {
+        EXPECT_TRUE(paintTexture(code) == forwards[code - kFirstWallCode])
             << "texture " << code << " came out different when painted a second time";
     }
 }
 
 TEST(TexturePainter, TexturesDifferFromEachOther) {
-    for (int a = kFirstTextureCode; a <= kLastTextureCode; ++a) {
-        for (int b = a + 1; b <= kLastTextureCode; ++b) {
+    for (int a = kFirstWallCode; a <= kLastWallCode; ++a) {
+        for (int b = a + 1; b <= kLastWallCode; ++b) {
             EXPECT_FALSE(paintTexture(a) == paintTexture(b))
                 << "textures " << a << " and " << b << " are identical";
         }
@@ -169,7 +170,7 @@ TEST(TexturePainter, TexturesDifferFromEachOther) {
 }
 
 TEST(TexturePainter, RejectsCodesThatAreNotWalls) {
-    for (int code : {0, -1, kLastTextureCode + 1, 1000}) {
+    for (int code : {0, -1, kLastWallCode + 1, 1000}) {
         EXPECT_THROW(paintTexture(code), std::out_of_range) << "code " << code;
     }
 }
@@ -360,13 +361,15 @@ std::string assetPath(int index) {
 // Catches a change to the painter that was not followed by regenerating assets/ with
 // quellon-paint-textures.
 TEST(CheckedInTextures, MatchWhatThePainterPaintsNow) {
-    for (int index = 0; index <= kLastTextureCode; ++index) {
+    ASSERT_EQ(assets::carriedTextureCount(), kTextureCount)
+        << "assets/CMakeLists.txt must carry one texture image per element";
+    for (int index = 0; index < kTextureCount; ++index) {
         const std::string path = assetPath(index);
         const std::vector<std::uint8_t> file = readFile(path);
         ASSERT_EQ(file.size(), 12342u) << path << ": expected a 64x64 24-bit BMP of 12342 bytes";
         const BmpResult decoded = decodeBmp(file);
         ASSERT_TRUE(decoded.ok()) << path << ": " << decoded.error;
-        const int code = std::max(index, kFirstTextureCode);
+        const int code = std::max<int>(index, kFirstWallCode);
         const Surface painted = paintTexture(code);
         ASSERT_EQ(decoded.image.width(), painted.width()) << path;
         ASSERT_EQ(decoded.image.height(), painted.height()) << path;

@@ -46,14 +46,14 @@ LevelGridResult levelImageFromGrid(std::string_view text) {
             int code = 0;
             if (c == '.') {
                 code = kOpenFloor;
-            } else if (c >= '1' && c <= '0' + kWallCodes) {
+            } else if (c >= '1' && c <= '0' + kLastWallCode) {
                 code = c - '0';
             } else {
                 return failure(lineNumber, std::string("cell ") + std::to_string(x) + " is '" + c +
                                                "', not '.' or 1..5");
             }
             // code is 0..5 and kLevelColours has six entries; cppcheck 2.10 misreads the
-            // array's size, kWallCodes + 1, when the names are not qualified.
+            // array's size, kCellCodes, when the names are not qualified.
             // cppcheck-suppress containerOutOfBounds
             result.image.set(x, row, kLevelColours[code]);
         }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace quellon {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/bmp.h"
+#include "gfx/bmp.h"
 #include "tools/file_io.h"
 #include "tools/level_grid.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace quellon {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "platform/bmp.h"
+#include "gfx/bmp.h"
 #include "platform/headless.h"
 #include "render/raycast.h"
 #include "tools/file_io.h"
@@ -61,7 +61,7 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 
 int frame(quellon::FrmMain& frm, quellon::HeadlessWindow& window, const Command& command) {
     window.resize(command.width, command.height);
-    window.clear();
+    frm.clear();
     frm.Raycast();
     const quellon::Surface& picture = window.drawingSurface();
     const std::vector<std::uint8_t> bytes =
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     }
     const Command& command = parsed.command;
     if (command.kind == Command::Kind::kHelp) {
-        return writeStdout(quellon::probe::kUsage) ? 0 : 2;
+        return writeStdout(quellon::probe::usage()) ? 0 : 2;
     }
     quellon::HeadlessWindow window;
     quellon::FrmMain frm(window, quellon::loadCarriedImages());

@@ -9,24 +9,33 @@
 
 namespace quellon::probe {
 
-const char* const kUsage =
-    "usage: quellon-probe cast X Y ANGLE [WIDTH HEIGHT]\n"
-    "       quellon-probe frame X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png\n"
-    "       quellon-probe walk [X Y ANGLE] < SCRIPT\n"
-    "\n"
-    "cast   prints one line per strip of the view from the pose, left to right:\n"
-    "       stripX rayOffset rayAngle wallDist wallCode texColumn distance wallHeight wallTop\n"
-    "       (distance is corrected for the ray's offset; the default size is 307 by 285)\n"
-    "frame  writes the view as the window draws it, without the text, as a 24-bit BMP\n"
-    "       or, when OUT ends in .png, as PNG\n"
-    "walk   starts from the pose (default 2.5 2.5 0) and reads one step per line: a tick\n"
-    "       count and the keys held during those ticks, by name (left right up down comma\n"
-    "       period) or decimal virtual-key code; '#' starts a comment line. After each step\n"
-    "       it prints: playerX playerY playerAngle\n"
-    "\n"
-    "X and Y are map positions in 0..64, ANGLE a heading in degrees, all read as\n"
-    "single-precision numbers; WIDTH and HEIGHT are whole pixels in 1..8192.\n"
-    "Bad input is reported on stderr with exit status 2.\n";
+const std::string& usage() {
+    static const std::string text =
+        "usage: quellon-probe cast X Y ANGLE [WIDTH HEIGHT]\n"
+        "       quellon-probe frame X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png\n"
+        "       quellon-probe walk [X Y ANGLE] < SCRIPT\n"
+        "\n"
+        "cast   prints one line per strip of the view from the pose, left to right:\n"
+        "       stripX rayOffset rayAngle wallDist wallCode texColumn distance wallHeight wallTop\n"
+        "       (distance is corrected for the ray's offset; the default size is " +
+        std::to_string(Window::kClientWidthPx) + " by " + std::to_string(Window::kClientHeightPx) +
+        ")\n"
+        "frame  writes the view as the window draws it, without the text, as a 24-bit BMP\n"
+        "       or, when OUT ends in .png, as PNG\n"
+        "walk   starts from the pose (default 2.5 2.5 0) and reads one step per line: a tick\n"
+        "       count and the keys held during those ticks, by name (left right up down comma\n"
+        "       period) or decimal virtual-key code; '#' starts a comment line. After each step\n"
+        "       it prints: playerX playerY playerAngle\n"
+        "\n"
+        "X and Y are map positions in 0.." +
+        std::to_string(kMapSize) +
+        ", ANGLE a heading in degrees, all read as\n"
+        "single-precision numbers; WIDTH and HEIGHT are whole pixels in 1.." +
+        std::to_string(kMaxSidePx) +
+        ".\n"
+        "Bad input is reported on stderr with exit status 2.\n";
+    return text;
+}
 
 namespace {
 
@@ -66,10 +75,11 @@ std::string quoted(std::string_view text) {
 // Reads X Y ANGLE from args[at..at+2].
 std::string readPose(const std::vector<std::string_view>& args, std::size_t at, Command& c) {
     if (!parseFloat(args[at], c.x) || c.x < 0 || c.x > kMaxPosition) {
-        return "X must be a number in 0..64, not " + quoted(args[at]);
+        return "X must be a number in 0.." + std::to_string(kMapSize) + ", not " + quoted(args[at]);
     }
     if (!parseFloat(args[at + 1], c.y) || c.y < 0 || c.y > kMaxPosition) {
-        return "Y must be a number in 0..64, not " + quoted(args[at + 1]);
+        return "Y must be a number in 0.." + std::to_string(kMapSize) + ", not " +
+               quoted(args[at + 1]);
     }
     if (!parseFloat(args[at + 2], c.angle)) {
         return "ANGLE must be a finite number, not " + quoted(args[at + 2]);
@@ -77,14 +87,18 @@ std::string readPose(const std::vector<std::string_view>& args, std::size_t at, 
     return {};
 }
 
+std::string sizeRange() {
+    return std::to_string(kMinSidePx) + ".." + std::to_string(kMaxSidePx);
+}
+
 std::string readSize(const std::vector<std::string_view>& args, std::size_t at, Command& c) {
     long width = 0;
     long height = 0;
     if (!parseWhole(args[at], width) || width < kMinSidePx || width > kMaxSidePx) {
-        return "WIDTH must be a whole number in 1..8192, not " + quoted(args[at]);
+        return "WIDTH must be a whole number in " + sizeRange() + ", not " + quoted(args[at]);
     }
     if (!parseWhole(args[at + 1], height) || height < kMinSidePx || height > kMaxSidePx) {
-        return "HEIGHT must be a whole number in 1..8192, not " + quoted(args[at + 1]);
+        return "HEIGHT must be a whole number in " + sizeRange() + ", not " + quoted(args[at + 1]);
     }
     c.width = static_cast<int>(width);
     c.height = static_cast<int>(height);

@@ -7,22 +7,28 @@
 #include <string_view>
 #include <vector>
 
+#include "app/frm_main.h"
+#include "gfx/surface.h"
+#include "platform/window.h"
+#include "world/level.h"
+
 namespace quellon::probe {
 
 inline constexpr int kMinSidePx = 1;
-inline constexpr int kMaxSidePx = 8192;
-inline constexpr float kMaxPosition = 64.0f;
+inline constexpr int kMaxSidePx = Surface::kMaxSidePx;
+inline constexpr float kMaxPosition = kMapSize;
 inline constexpr long kMaxTicksPerLine = 100'000'000;
 inline constexpr int kMaxKeyCode = 65535;
 
 struct Command {
     enum class Kind { kHelp, kCast, kFrame, kWalk };
     Kind kind = Kind::kHelp;
-    float x = 2.5f;
-    float y = 2.5f;
+    // Unless given: the start pose, and the window's size as created.
+    float x = kStartX;
+    float y = kStartY;
     float angle = 0.0f;
-    int width = 307;
-    int height = 285;
+    int width = Window::kClientWidthPx;
+    int height = Window::kClientHeightPx;
     std::string out;  // frame: the file to write
 };
 
@@ -50,6 +56,7 @@ struct WalkScriptResult {
 // period) or by decimal virtual-key code. Empty lines and lines starting with '#' are skipped.
 WalkScriptResult parseWalkScript(std::string_view text);
 
-extern const char* const kUsage;
+// The usage text, as --help prints it.
+const std::string& usage();
 
 }  // namespace quellon::probe

@@ -5,13 +5,17 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
 
 namespace quellon {
 
 inline constexpr int kMapSize = 64;
 inline constexpr std::int16_t kOpenFloor = 0;
-inline constexpr int kWallCodes = 5;  // codes 1..5 are walls, differing only in texture
+// The wall codes run from first to last; all walls are equally solid and differ only in texture.
+inline constexpr std::int16_t kFirstWallCode = 1;
+inline constexpr std::int16_t kLastWallCode = 5;
+// Open floor and the wall codes: the number of cell codes, and of level colours.
+inline constexpr int kCellCodes = kLastWallCode + 1;
 
 class WorldMap {
   public:
@@ -33,7 +37,7 @@ class WorldMap {
 };
 
 // The colour of each cell code in the level image, index = code.
-inline constexpr std::array<Colour, kWallCodes + 1> kLevelColours = {
+inline constexpr std::array<Colour, kCellCodes> kLevelColours = {
     0x000000,  // open floor: black
     0x00FFFF,  // yellow
     0xFFFFFF,  // white

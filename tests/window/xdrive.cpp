@@ -34,9 +34,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/bmp.h"
-#include "platform/font.h"
-#include "platform/surface.h"
+#include "gfx/bmp.h"
+#include "gfx/font.h"
+#include "gfx/surface.h"
 
 namespace {
 

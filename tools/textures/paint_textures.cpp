@@ -16,11 +16,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/bmp.h"
-#include "platform/surface.h"
+#include "gfx/bmp.h"
+#include "gfx/surface.h"
+#include "render/raycast.h"
 #include "tools/file_io.h"
 #include "tools/png.h"
-#include "tools/textures.h"
+#include "tools/textures/textures.h"
 
 namespace {
 
@@ -48,10 +49,9 @@ int fail(const std::string& message) {
 
 constexpr int kGap = 8;
 constexpr int kCellWidth = 300;
-constexpr int kEnlarged = 4 * quellon::kTextureSide;  // row 1: each texture at 4x
+constexpr int kEnlarged = 4 * quellon::kTextureSize;  // row 1: each texture at 4x
 constexpr int kTileSide = 100;                        // row 2: three copies, 100 px each
 constexpr int kViewHeight = 200;                      // row 3: a wall at an angle
-constexpr int kStripWidth = 3;
 constexpr quellon::Colour kSheetBackground = quellon::rgb(24, 24, 28);
 
 // A wall three cells long seen obliquely, drawn as the ray caster draws walls: one texture
@@ -64,7 +64,7 @@ void drawWallView(Surface& sheet, int left, int top, const Surface& texture) {
             sheet.set(left + x, top + y, y < kViewHeight / 2 ? ceiling : floor);
         }
     }
-    constexpr int kStrips = kCellWidth / kStripWidth;
+    constexpr int kStrips = kCellWidth / quellon::kStripWidthPx;
     constexpr double kNear = 1.0;  // depth of the wall's near end
     constexpr double kFar = 2.6;   // and of its far end, three cells further along
     constexpr double kCells = 3.0;
@@ -75,11 +75,12 @@ void drawWallView(Surface& sheet, int left, int top, const Surface& texture) {
         const double inverseDepth = (1.0 - t) / kNear + t / kFar;
         const double along = (t * kCells / kFar) / inverseDepth;
         const int cell = static_cast<int>(along);
-        const int column = std::min(quellon::kTextureSide - 1,
-                                    static_cast<int>((along - cell) * quellon::kTextureSide));
+        const int column = std::min(quellon::kTextureSize - 1,
+                                    static_cast<int>((along - cell) * quellon::kTextureSize));
         const int height = static_cast<int>(kNearHeight * inverseDepth * kNear);
-        quellon::StretchBlt(sheet, left + i * kStripWidth, top + (kViewHeight - height) / 2,
-                            kStripWidth, height, texture, column, 0, 1, quellon::kTextureSide);
+        quellon::StretchBlt(sheet, left + i * quellon::kStripWidthPx,
+                            top + (kViewHeight - height) / 2, quellon::kStripWidthPx, height,
+                            texture, column, 0, 1, quellon::kTextureSize);
     }
 }
 
@@ -94,7 +95,7 @@ Surface makeSheet(const std::vector<Surface>& textures) {
     for (int i = 0; i < count; ++i) {
         const Surface& texture = textures[i];
         const int left = kGap + i * (kCellWidth + kGap);
-        const int side = quellon::kTextureSide;
+        const int side = quellon::kTextureSize;
         quellon::StretchBlt(sheet, left + (kCellWidth - kEnlarged) / 2, row1, kEnlarged, kEnlarged,
                             texture, 0, 0, side, side);
         for (int copy = 0; copy < 3; ++copy) {
@@ -151,10 +152,10 @@ int main(int argc, char** argv) {
     }
 
     std::vector<Surface> textures;
-    for (int code = quellon::kFirstTextureCode; code <= quellon::kLastTextureCode; ++code) {
+    for (int code = quellon::kFirstWallCode; code <= quellon::kLastWallCode; ++code) {
         textures.push_back(quellon::paintTexture(code));
     }
-    for (int index = 0; index <= quellon::kLastTextureCode; ++index) {
+    for (int index = 0; index <= quellon::kLastWallCode; ++index) {
         // Index 0 is not a wall; the loader still expects a file, so it repeats texture 1.
         const Surface& texture = textures[std::max(index, 1) - 1];
         const std::filesystem::path path =

@@ -1,4 +1,4 @@
-#include "tools/textures.h"
+#include "tools/textures/textures.h"
 
 #include <algorithm>
 #include <array>
@@ -13,7 +13,7 @@ namespace quellon {
 
 namespace {
 
-constexpr int kSide = kTextureSide;
+constexpr int kSide = kTextureSize;
 
 // ---- Deterministic randomness -------------------------------------------------------------
 

@@ -2,16 +2,14 @@
 // exactly from source on any machine.
 #pragma once
 
-#include "platform/surface.h"
+#include "gfx/surface.h"
+#include "render/textures.h"
+#include "world/level.h"
 
 namespace quellon {
 
-inline constexpr int kTextureSide = 64;
-inline constexpr int kFirstTextureCode = 1;
-inline constexpr int kLastTextureCode = 5;
-
-// The texture for wall code 1..5 as a 64 by 64 image: x is the column along the wall, left
-// to right; y the row, 0 at the top of the wall. Every texture tiles horizontally (column 63
+// The texture for wall code 1..5 as a kTextureSize square image: x is the column along the wall,
+// left to right; y the row, 0 at the top of the wall. Every texture tiles horizontally (column 63
 // continues into column 0). The painting uses only integer arithmetic and its own hashing,
 // so the same code gives the same pixels with every compiler and library.
 //   1  dark stone blocks streaked with yellow-green slime dripping from the top and joints

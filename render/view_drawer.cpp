@@ -1,0 +1,160 @@
+#include "render/view_drawer.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "render/raycast.h"
+#include "render/textures.h"
+
+namespace quellon {
+
+namespace {
+
+constexpr int kNoStrip = -1;
+// Strips that start at or beyond this column can never be seen.
+constexpr std::size_t kMaxStrips = (Surface::kMaxSidePx + kStripWidthPx - 1) / kStripWidthPx;
+
+// One row of the view: each strip's colour across the strip's width, left to right, and what
+// the right edge leaves of the last strip. Four strips at a time make twelve pixels, three
+// whole 16-byte stores, which compilers turn into shuffles of the four colours.
+void writeRow(Colour* out, const Colour* stripColours, int width) {
+    static_assert(kStripWidthPx == 3, "the grouping below writes strips three pixels wide");
+    constexpr int kGroupStrips = 4;
+    constexpr int kGroupPx = kGroupStrips * kStripWidthPx;
+    const int wholeStrips = width / kStripWidthPx;
+    int strip = 0;
+    for (; strip + kGroupStrips <= wholeStrips; strip += kGroupStrips, out += kGroupPx) {
+        const Colour a = stripColours[strip];
+        const Colour b = stripColours[strip + 1];
+        const Colour c = stripColours[strip + 2];
+        const Colour d = stripColours[strip + 3];
+        out[0] = a;
+        out[1] = a;
+        out[2] = a;
+        out[3] = b;
+        out[4] = b;
+        out[5] = b;
+        out[6] = c;
+        out[7] = c;
+        out[8] = c;
+        out[9] = d;
+        out[10] = d;
+        out[11] = d;
+    }
+    for (int x = 0; x < width - strip * kStripWidthPx; ++x) {
+        out[x] = stripColours[strip + x / kStripWidthPx];
+    }
+}
+
+}  // namespace
+
+void ViewDrawer::clear(Colour background) {
+    background_ = background & 0xFFFFFF;
+    columns_.clear();
+}
+
+bool ViewDrawer::stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wallHeight,
+                               const Surface& texture, int texColumn) {
+    if (columns_.size() >= kMaxStrips ||
+        static_cast<std::int64_t>(stripX) !=
+            static_cast<std::int64_t>(columns_.size()) * kStripWidthPx) {
+        return false;
+    }
+    Column column;
+    const bool drawn = wallHeight > 0 && texColumn >= 0 && texColumn < texture.width() &&
+                       texture.height() >= kTextureSize;
+    if (drawn) {
+        column = Column{wallTop, wallHeight, texture.row(0) + texColumn, texture.width()};
+    }
+    columns_.push_back(column);
+    return drawn;
+}
+
+void ViewDrawer::draw(Surface& target) {
+    const int width = target.width();
+    const int height = target.height();
+    if (width == 0 || height == 0) {
+        return;
+    }
+    const int strips = (width + kStripWidthPx - 1) / kStripWidthPx;
+    viewHeight_ = height;
+    stripColours_.assign(static_cast<std::size_t>(strips), background_);
+    nextAt_.assign(static_cast<std::size_t>(strips), kNoStrip);
+    firstAt_.assign(static_cast<std::size_t>(height), kNoStrip);
+    cursors_.resize(static_cast<std::size_t>(strips));
+    const int given = static_cast<int>(std::min<std::size_t>(columns_.size(), strips));
+    for (int strip = 0; strip < given; ++strip) {
+        startColumn(strip, columns_[strip], height);
+    }
+    for (int row = 0; row < height; ++row) {
+        for (int strip = firstAt_[row]; strip != kNoStrip;) {
+            const int next = nextAt_[strip];
+            schedule(strip, advance(strip, row));
+            strip = next;
+        }
+        writeRow(target.row(row), stripColours_.data(), width);
+    }
+}
+
+void ViewDrawer::startColumn(int strip, const Column& column, int viewHeight) {
+    if (column.texels == nullptr) {
+        return;
+    }
+    const std::int64_t top = column.top;
+    const std::int64_t first = std::max<std::int64_t>(top, 0);
+    const std::int64_t bottom = std::min<std::int64_t>(top + column.height, viewHeight);
+    if (first >= bottom) {
+        return;
+    }
+    // Offset i into the column shows texel floor(i * kTextureSize / height), the stretched
+    // copy's own sampling. Work it out once for the first visible row; from there on it only
+    // moves forward.
+    const std::int64_t offset = first - top;
+    const std::int64_t scaled = offset * kTextureSize;
+    Cursor& cursor = cursors_[strip];
+    cursor.top = top;
+    cursor.height = column.height;
+    cursor.bottom = static_cast<int>(bottom);
+    cursor.texel = static_cast<int>(scaled / column.height);
+    cursor.whole = kTextureSize / column.height;
+    cursor.part = kTextureSize % column.height;
+    cursor.share = static_cast<int>(scaled % column.height);
+    cursor.texels = column.texels;
+    cursor.stride = column.stride;
+    schedule(strip, static_cast<int>(first));
+}
+
+// Gives the strip its colour from `row` on and returns the next row where it changes.
+int ViewDrawer::advance(int strip, int row) {
+    Cursor& c = cursors_[strip];
+    if (row >= c.bottom) {
+        stripColours_[strip] = background_;
+        return viewHeight_;
+    }
+    stripColours_[strip] = c.texels[static_cast<std::ptrdiff_t>(c.texel) * c.stride];
+    if (c.height < kTextureSize) {
+        // A short wall shows a new texel on every row.
+        c.texel += c.whole;
+        c.share += c.part;
+        if (c.share >= c.height) {
+            c.share -= c.height;
+            ++c.texel;
+        }
+        return row + 1;
+    }
+    // A tall wall shows each texel for a run of rows; texel k starts at offset
+    // ceil(k * height / kTextureSize), which the division by a power of two keeps exact.
+    ++c.texel;
+    const std::int64_t start =
+        c.top + (static_cast<std::int64_t>(c.texel) * c.height + kTextureSize - 1) / kTextureSize;
+    return static_cast<int>(std::min<std::int64_t>(start, c.bottom));
+}
+
+void ViewDrawer::schedule(int strip, int row) {
+    if (row < viewHeight_) {
+        nextAt_[strip] = firstAt_[row];
+        firstAt_[row] = strip;
+    }
+}
+
+}  // namespace quellon
