@@ -171,12 +171,6 @@ class SdlWindow final : public Window {
         if (audio_ != 0) {
             SDL_CloseAudioDevice(audio_);
         }
-        if (texture_ != nullptr) {
-            SDL_DestroyTexture(texture_);
-        }
-        if (renderer_ != nullptr) {
-            SDL_DestroyRenderer(renderer_);
-        }
         if (window_ != nullptr) {
             SDL_DestroyWindow(window_);
         }
@@ -184,10 +178,12 @@ class SdlWindow final : public Window {
     }
 
     bool open(std::string& error, int width, int height) {
-        SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
         // A close request must reach the loop as one; SDL would otherwise also quit on
         // losing its last window in ways the loop does not see.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        // The window's own pixels, not a texture of a renderer behind them: on X11 a
+        // shared-memory image the server reads straight from.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             error = SDL_GetError();
             return false;
@@ -195,11 +191,6 @@ class SdlWindow final : public Window {
         window_ = SDL_CreateWindow("Quellon", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                                    height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
         if (window_ == nullptr) {
-            error = SDL_GetError();
-            return false;
-        }
-        renderer_ = SDL_CreateRenderer(window_, -1, 0);
-        if (renderer_ == nullptr) {
             error = SDL_GetError();
             return false;
         }
@@ -322,41 +313,68 @@ class SdlWindow final : public Window {
     void followClientSize() {
         int width = 0;
         int height = 0;
-        SDL_GetRendererOutputSize(renderer_, &width, &height);
+        SDL_GetWindowSizeInPixels(window_, &width, &height);
         resizeSurface(width, height);
     }
 
+    // Puts the drawing surface into the window's own pixels (on X11 a shared-memory image
+    // the server reads straight from) and has the window system show them: the one copy
+    // between the drawn frame and the screen, converting the pixel format on the way.
     void present() {
-        const Surface& surface = drawingSurface();
-        if (surface.width() <= 0 || surface.height() <= 0) {
+        SDL_Surface* screen = SDL_GetWindowSurface(window_);
+        if (screen == nullptr) {
             return;
         }
-        if (texture_ == nullptr || textureWidth_ != surface.width() ||
-            textureHeight_ != surface.height()) {
-            if (texture_ != nullptr) {
-                SDL_DestroyTexture(texture_);
-            }
-            // 0x00BBGGRR words are exactly SDL's XBGR8888, so the surface uploads as it is.
-            texture_ =
-                SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING,
-                                  surface.width(), surface.height());
-            if (texture_ == nullptr) {
-                return;
-            }
-            textureWidth_ = surface.width();
-            textureHeight_ = surface.height();
+        const Surface& surface = drawingSurface();
+        const int width = std::min(surface.width(), screen->w);
+        const int height = std::min(surface.height(), screen->h);
+        if (width <= 0 || height <= 0) {
+            return;
         }
-        SDL_UpdateTexture(texture_, nullptr, surface.data(),
-                          surface.width() * static_cast<int>(sizeof(Colour)));
-        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-        SDL_RenderPresent(renderer_);
+        if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) {
+            return;
+        }
+        copyInto(*screen, surface, width, height);
+        if (SDL_MUSTLOCK(screen)) {
+            SDL_UnlockSurface(screen);
+        }
+        SDL_UpdateWindowSurface(window_);
+    }
+
+    // 0x00BBGGRR words are SDL's XBGR8888; the usual window formats hold the same channels in
+    // other places, and anything else goes through SDL's own conversion.
+    static void copyInto(SDL_Surface& screen, const Surface& surface, int width, int height) {
+        auto* out = static_cast<std::uint8_t*>(screen.pixels);
+        const std::uint32_t format = screen.format->format;
+        for (int y = 0; y < height; ++y) {
+            const Colour* in = surface.row(y);
+            auto* row = reinterpret_cast<std::uint32_t*>(out + static_cast<std::ptrdiff_t>(y) *
+                                                                   screen.pitch);
+            switch (format) {
+                case SDL_PIXELFORMAT_XBGR8888:
+                case SDL_PIXELFORMAT_ABGR8888:
+                    for (int x = 0; x < width; ++x) {
+                        row[x] = in[x] | 0xFF000000u;
+                    }
+                    break;
+                case SDL_PIXELFORMAT_XRGB8888:
+                case SDL_PIXELFORMAT_ARGB8888:
+                    for (int x = 0; x < width; ++x) {
+                        const Colour c = in[x];
+                        row[x] =
+                            0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+                    }
+                    break;
+                default:
+                    SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_XBGR8888, in,
+                                      static_cast<int>(sizeof(Colour)) * width, format, row,
+                                      screen.pitch);
+                    break;
+            }
+        }
     }
 
     SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
-    int textureWidth_ = 0;
-    int textureHeight_ = 0;
     SDL_AudioDeviceID audio_ = 0;
     bool closed_ = false;
     bool beepPending_ = false;

@@ -1,6 +1,7 @@
 #include "render/view_drawer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 
 #include "render/raycast.h"
@@ -11,6 +12,9 @@ namespace quellon {
 namespace {
 
 constexpr int kNoStrip = -1;
+// Divisions by the texture size are shifts: it is a power of two.
+static_assert(std::has_single_bit(static_cast<unsigned>(kTextureSize)));
+constexpr int kTextureShift = std::countr_zero(static_cast<unsigned>(kTextureSize));
 // Strips that start at or beyond this column can never be seen.
 constexpr std::size_t kMaxStrips = (Surface::kMaxSidePx + kStripWidthPx - 1) / kStripWidthPx;
 
@@ -107,20 +111,22 @@ void ViewDrawer::startColumn(int strip, const Column& column, int viewHeight) {
         return;
     }
     // Offset i into the column shows texel floor(i * kTextureSize / height), the stretched
-    // copy's own sampling. Work it out once for the first visible row; from there on it only
-    // moves forward.
-    const std::int64_t offset = first - top;
-    const std::int64_t scaled = offset * kTextureSize;
+    // copy's own sampling, so texel k starts at offset ceil(k * height / kTextureSize). Work
+    // out the texel of the first visible row once; from there on it only moves forward.
+    const std::int64_t scaled = (first - top) * kTextureSize;
+    const auto texel = static_cast<int>(scaled / column.height);
     Cursor& cursor = cursors_[strip];
-    cursor.top = top;
+    cursor.texel = column.texels + static_cast<std::ptrdiff_t>(texel) * column.stride;
+    cursor.stride = column.stride;
     cursor.height = column.height;
     cursor.bottom = static_cast<int>(bottom);
-    cursor.texel = static_cast<int>(scaled / column.height);
-    cursor.whole = kTextureSize / column.height;
+    // The ceiling of the division by kTextureSize, a power of two, as a floor of the
+    // numerator plus kTextureSize - 1, with the top row brought inside the division.
+    cursor.runs = top * kTextureSize + kTextureSize - 1 +
+                  static_cast<std::int64_t>(texel + 1) * column.height;
+    cursor.skip = kTextureSize / column.height * column.stride;
     cursor.part = kTextureSize % column.height;
     cursor.share = static_cast<int>(scaled % column.height);
-    cursor.texels = column.texels;
-    cursor.stride = column.stride;
     schedule(strip, static_cast<int>(first));
 }
 
@@ -131,22 +137,19 @@ int ViewDrawer::advance(int strip, int row) {
         stripColours_[strip] = background_;
         return viewHeight_;
     }
-    stripColours_[strip] = c.texels[static_cast<std::ptrdiff_t>(c.texel) * c.stride];
+    stripColours_[strip] = *c.texel;
     if (c.height < kTextureSize) {
-        // A short wall shows a new texel on every row.
-        c.texel += c.whole;
+        c.texel += c.skip;
         c.share += c.part;
         if (c.share >= c.height) {
             c.share -= c.height;
-            ++c.texel;
+            c.texel += c.stride;
         }
         return row + 1;
     }
-    // A tall wall shows each texel for a run of rows; texel k starts at offset
-    // ceil(k * height / kTextureSize), which the division by a power of two keeps exact.
-    ++c.texel;
-    const std::int64_t start =
-        c.top + (static_cast<std::int64_t>(c.texel) * c.height + kTextureSize - 1) / kTextureSize;
+    c.texel += c.stride;
+    const std::int64_t start = c.runs >> kTextureShift;  // floor(runs / kTextureSize)
+    c.runs += c.height;
     return static_cast<int>(std::min<std::int64_t>(start, c.bottom));
 }
 

@@ -49,17 +49,19 @@ class ViewDrawer {
     };
     // A strip's way down the view while a frame is written.
     struct Cursor {
-        std::int64_t top;     // the wall's top row, perhaps far above the view
+        const Colour* texel;  // what the strip shows from its next scheduled row on
+        int stride;           // from one texel of the column to the next
         std::int32_t height;  // the wall's height in rows
         int bottom;           // the row after the wall's last visible row
-        int texel;            // the texel the strip shows from its next scheduled row
-        // Walls shorter than the texture skip texels: from one row to the next the texel moves
-        // on by `whole` and a share `part` / height, kept in `share`.
-        int whole;
+        // A wall at least as tall as the texture shows each texel for a run of rows: the run
+        // of the next texel starts at row floor(runs / kTextureSize), where `runs` counts on by
+        // the height per texel.
+        std::int64_t runs;
+        // A shorter wall shows a new texel on every row, skipping some: from one row to the
+        // next the texel moves on by `skip` and a share `part` / height, kept in `share`.
+        int skip;
         int part;
         int share;
-        const Colour* texels;
-        int stride;
     };
 
     void startColumn(int strip, const Column& column, int viewHeight);
