@@ -30,21 +30,23 @@ bool outsideWalkRange(float x, float y) {
     return x > kWalkLimit || x < 0.0f || y > kWalkLimit || y < 0.0f;
 }
 
-// Which family of grid lines a walk crosses: along that family's axis the crossing holds a
-// whole number, and the cell read is on the far side of the crossed line.
-enum class Lines { kHorizontal, kVertical };
-
 // Steps a walk until it reads a wall or leaves the range; the range test comes first, so a
 // walk starting outside reads nothing and its register keeps its earlier value. Along its own
 // axis a walk moves one whole line per step, so it reads at most one cell on each of the
 // kMapSize lines of its family inside the range; the bound also ends a walk whose step is zero,
 // as it would be on tables that were never built.
-void walk(Lines lines, Walk& walk, const WorldMap& worldMap, std::int16_t& code) {
+void walk(WalkLines lines, Walk& walk, const WorldMap& worldMap, std::int16_t& code,
+          std::vector<CellRead>* reads) {
     for (int read = 0; read < kMapSize && !outsideWalkRange(walk.x, walk.y); ++read) {
         // Inside the range both coordinates are 0 or more, where truncation is the floor.
-        const int column = static_cast<int>(walk.x) - (lines == Lines::kVertical ? walk.back : 0);
-        const int row = static_cast<int>(walk.y) - (lines == Lines::kHorizontal ? walk.back : 0);
+        const int column =
+            static_cast<int>(walk.x) - (lines == WalkLines::kVertical ? walk.back : 0);
+        const int row =
+            static_cast<int>(walk.y) - (lines == WalkLines::kHorizontal ? walk.back : 0);
         code = worldMap.cellOrWall(column, row);
+        if (reads != nullptr) {
+            reads->push_back({lines, walk.x, walk.y, column, row, code});
+        }
         if (code != kOpenFloor) {
             return;
         }
@@ -65,7 +67,15 @@ int stripRayOffset(int stripX, float width) {
     return static_cast<int>(std::floor(static_cast<double>(p) - kFieldOfViewDegrees / 2.0));
 }
 
-WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers) {
+int stripCount(float width) {
+    if (!(width >= 1.0f)) {
+        return 0;
+    }
+    return static_cast<int>(static_cast<double>(width) / kStripWidthPx) + 1;
+}
+
+WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers,
+                std::vector<CellRead>* reads) {
     const Pose& pose = scene.pose;
     const AngleTables& trig = scene.trig;
     const std::int16_t ray = toLookupArgument(rayAngle);
@@ -93,8 +103,8 @@ WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers) {
     vert.stepY = trig.lTan(behind) * static_cast<float>(-xSign);
     vert.stepX = static_cast<float>(xSign);
 
-    walk(Lines::kHorizontal, horiz, scene.worldMap, registers.horizCode);
-    walk(Lines::kVertical, vert, scene.worldMap, registers.vertCode);
+    walk(WalkLines::kHorizontal, horiz, scene.worldMap, registers.horizCode, reads);
+    walk(WalkLines::kVertical, vert, scene.worldMap, registers.vertCode, reads);
     const float horizDist = distanceTo(pose, horiz.x, horiz.y);
     const float vertDist = distanceTo(pose, vert.x, vert.y);
 
@@ -103,10 +113,16 @@ WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers) {
     if (horizDist < vertDist) {
         hit.wallDist = horizDist;
         hit.wallCode = registers.horizCode;
+        hit.walk = WalkLines::kHorizontal;
+        hit.hitX = horiz.x;
+        hit.hitY = horiz.y;
         along = horiz.x;
     } else {
         hit.wallDist = vertDist;
         hit.wallCode = registers.vertCode;
+        hit.walk = WalkLines::kVertical;
+        hit.hitX = vert.x;
+        hit.hitY = vert.y;
         along = vert.y;
     }
     // Exact: the fraction of a single is a single, and times 64 only moves its exponent.

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "math/angles.h"
 #include "render/textures.h"
@@ -18,11 +19,37 @@ inline constexpr int kFieldOfViewDegrees = 60;
 // Columns are never taken taller than this, so a wall touching the eye stays finite.
 inline constexpr std::int32_t kMaxWallHeightPx = 1 << 30;
 
+// The two families of grid lines a ray is walked over: the horizontal walk crosses the lines
+// y = whole number, the vertical walk the lines x = whole number.
+enum class WalkLines : std::uint8_t { kHorizontal, kVertical };
+
 // What a strip's ray met.
 struct WallHit {
     float wallDist = 0.0f;       // to the wall point, not yet corrected for the ray's offset
     std::int16_t wallCode = 0;   // cell code from the chosen walk's register
     std::int16_t texColumn = 0;  // 0..63
+    // Which walk was chosen, and the crossing it ended on: the wall point the distance and
+    // the texture column were taken from.
+    WalkLines walk = WalkLines::kVertical;
+    float hitX = 0.0f;
+    float hitY = 0.0f;
+};
+
+// One cell read by a walk: the crossing it stood on, the cell on the far side of the crossed
+// line (perhaps just off the grid) and the code read there.
+struct CellRead {
+    WalkLines walk;
+    float x;
+    float y;
+    int column;
+    int row;
+    std::int16_t code;
+};
+
+// Asks castStrips to note every cell that the two walks of one strip read, in the order read.
+struct StripTrace {
+    int strip = -1;  // index of the strip from the left; -1 for none
+    std::vector<CellRead> reads;
 };
 
 // The code of the last cell each walk read, kept across the strips of one frame.
@@ -51,26 +78,39 @@ struct Scene {
 // The offset of the strip at stripX from the heading, for a drawing area `width` wide.
 int stripRayOffset(int stripX, float width);
 
-// Casts one ray from the player over both families of grid lines.
-WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers);
+// Casts one ray from the player over both families of grid lines. With `reads` given, every
+// cell the walks read is added to it, the horizontal walk's first.
+WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers,
+                std::vector<CellRead>* reads = nullptr);
 
 // Height and top row of the column for a corrected distance on a drawing area `height` tall.
 void projectColumn(float distance, float height, std::int32_t& wallHeight, std::int32_t& wallTop);
 
+// The number of strips of a frame `width` pixels wide: one every kStripWidthPx from 0 up to
+// and including the width itself.
+int stripCount(float width);
+
 // Works out every strip of a frame, left to right, handing each to `sink` before the next
-// is cast. A drawing area with no width or height has no strips.
+// is cast. A drawing area with no width or height has no strips. With `trace` given, the cells
+// read for its strip are noted in it.
 template <class Sink>
-void castStrips(float width, float height, const Scene& scene, Sink&& sink) {
+void castStrips(float width, float height, const Scene& scene, Sink&& sink,
+                StripTrace* trace = nullptr) {
+    if (trace != nullptr) {
+        trace->reads.clear();
+    }
     if (!(width >= 1.0f) || !(height >= 1.0f)) {
         return;
     }
     CodeRegisters registers;
-    for (int stripX = 0; static_cast<double>(stripX) <= width; stripX += kStripWidthPx) {
+    int index = 0;
+    for (int stripX = 0; static_cast<double>(stripX) <= width; stripX += kStripWidthPx, ++index) {
         Strip strip;
         strip.stripX = stripX;
         strip.rayOffset = stripRayOffset(stripX, width);
         strip.rayAngle = std::floor(static_cast<double>(scene.pose.playerAngle) + strip.rayOffset);
-        strip.hit = castRay(strip.rayAngle, scene, registers);
+        const bool traced = trace != nullptr && trace->strip == index;
+        strip.hit = castRay(strip.rayAngle, scene, registers, traced ? &trace->reads : nullptr);
         strip.distance = static_cast<float>(
             static_cast<double>(scene.trig.lCos(static_cast<std::int16_t>(strip.rayOffset))) *
             strip.hit.wallDist);

@@ -1,0 +1,219 @@
+#include "render/ray_map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "math/angles.h"
+#include "world/level.h"
+
+namespace quellon {
+
+namespace {
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t quotient = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? quotient - 1 : quotient;
+}
+
+// Draws on the map with one rule: pixels over a wall cell (or off the grid) are left alone,
+// so everything drawn keeps to open floor.
+class MapPainter {
+  public:
+    MapPainter(Surface& target, const RayMapView& view, const WorldMap& worldMap)
+        : target_(target), view_(view), worldMap_(worldMap) {}
+
+    double pixelX(float mapX) const {
+        return view_.originX + static_cast<double>(mapX) * view_.scale;
+    }
+    double pixelY(float mapY) const {
+        return view_.originY + static_cast<double>(mapY) * view_.scale;
+    }
+
+    void plot(std::int64_t px, std::int64_t py, Colour colour) {
+        if (px < 0 || py < 0 || px >= target_.width() || py >= target_.height()) {
+            return;
+        }
+        const auto column = static_cast<int>(floorDiv(px - view_.originX, view_.scale));
+        const auto row = static_cast<int>(floorDiv(py - view_.originY, view_.scale));
+        if (!WorldMap::inside(column, row) || worldMap_(column, row) != kOpenFloor) {
+            return;
+        }
+        target_.set(static_cast<int>(px), static_cast<int>(py), colour);
+    }
+
+    // The pixels a straight line from pixel point a to pixel point b passes through, sampled
+    // once per pixel along its longer axis; the part outside the target is cut off first.
+    void line(double ax, double ay, double bx, double by, Colour colour) {
+        if (!clip(ax, ay, bx, by)) {
+            return;
+        }
+        const double dx = bx - ax;
+        const double dy = by - ay;
+        const auto steps =
+            static_cast<std::int64_t>(std::ceil(std::max(std::fabs(dx), std::fabs(dy))));
+        for (std::int64_t i = 0; i <= steps; ++i) {
+            const double t = steps == 0 ? 0.0 : static_cast<double>(i) / static_cast<double>(steps);
+            plot(static_cast<std::int64_t>(std::floor(ax + dx * t)),
+                 static_cast<std::int64_t>(std::floor(ay + dy * t)), colour);
+        }
+    }
+
+    // A small plus centred on the pixel holding the point.
+    void mark(double x, double y, int arm, Colour colour) {
+        if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > kFar || std::fabs(y) > kFar) {
+            return;
+        }
+        const auto px = static_cast<std::int64_t>(std::floor(x));
+        const auto py = static_cast<std::int64_t>(std::floor(y));
+        for (int d = -arm; d <= arm; ++d) {
+            plot(px + d, py, colour);
+            plot(px, py + d, colour);
+        }
+    }
+
+    // A filled disc of `radius` pixels around a point, at least the pixel holding it.
+    void disc(double x, double y, int radius, Colour colour) {
+        const auto px = static_cast<std::int64_t>(std::floor(x));
+        const auto py = static_cast<std::int64_t>(std::floor(y));
+        plot(px, py, colour);
+        for (std::int64_t row = py - radius; row <= py + radius; ++row) {
+            for (std::int64_t column = px - radius; column <= px + radius; ++column) {
+                const double ex = static_cast<double>(column) + 0.5 - x;
+                const double ey = static_cast<double>(row) + 0.5 - y;
+                if (ex * ex + ey * ey <= static_cast<double>(radius) * radius) {
+                    plot(column, row, colour);
+                }
+            }
+        }
+    }
+
+  private:
+    // Further out than this nothing can be on any surface.
+    static constexpr double kFar = 1e9;
+
+    // Cuts the line to a margin around the target (Liang-Barsky); false if nothing is left.
+    bool clip(double& ax, double& ay, double& bx, double& by) const {
+        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) {
+            return false;
+        }
+        const double dx = bx - ax;
+        const double dy = by - ay;
+        double from = 0.0;
+        double to = 1.0;
+        const double limits[4][2] = {{-dx, ax + 1.0},
+                                     {dx, target_.width() + 1.0 - ax},
+                                     {-dy, ay + 1.0},
+                                     {dy, target_.height() + 1.0 - ay}};
+        for (const auto& [p, q] : limits) {
+            if (p == 0.0) {
+                if (q < 0.0) {
+                    return false;
+                }
+                continue;
+            }
+            const double r = q / p;
+            if (p < 0.0) {
+                from = std::max(from, r);
+            } else {
+                to = std::min(to, r);
+            }
+        }
+        if (from > to) {
+            return false;
+        }
+        bx = ax + dx * to;
+        by = ay + dy * to;
+        ax = ax + dx * from;
+        ay = ay + dy * from;
+        return true;
+    }
+
+    Surface& target_;
+    const RayMapView& view_;
+    const WorldMap& worldMap_;
+};
+
+void drawCells(Surface& target, const RayMapView& view, const WorldMap& worldMap) {
+    target.fill(map_colour::kOffGrid);
+    const std::int64_t scale = view.scale;
+    for (int row = 0; row < kMapSize; ++row) {
+        const std::int64_t top = view.originY + row * scale;
+        const auto y0 = static_cast<int>(std::clamp<std::int64_t>(top, 0, target.height()));
+        const auto y1 = static_cast<int>(std::clamp<std::int64_t>(top + scale, 0, target.height()));
+        for (int column = 0; column < kMapSize && y0 < y1; ++column) {
+            const std::int64_t left = view.originX + column * scale;
+            const auto x0 = static_cast<int>(std::clamp<std::int64_t>(left, 0, target.width()));
+            const auto x1 =
+                static_cast<int>(std::clamp<std::int64_t>(left + scale, 0, target.width()));
+            const std::int16_t code = worldMap(column, row);
+            const Colour colour =
+                code >= 0 && code < kCellCodes ? kLevelColours[code] : map_colour::kOffGrid;
+            for (int y = y0; y < y1; ++y) {
+                std::fill(target.row(y) + x0, target.row(y) + x1, colour);
+            }
+        }
+    }
+}
+
+Colour rayColour(const Strip& strip) {
+    return strip.hit.walk == WalkLines::kHorizontal ? map_colour::kHorizontalRay
+                                                    : map_colour::kVerticalRay;
+}
+
+}  // namespace
+
+void drawRayMap(Surface& target, const RayMapView& view, const Scene& scene,
+                std::span<const Strip> strips, std::optional<ChosenStrip> chosen) {
+    if (target.width() == 0 || target.height() == 0 || view.scale < kMinMapScale ||
+        view.scale > kMaxMapScale) {
+        return;
+    }
+    drawCells(target, view, scene.worldMap);
+    MapPainter painter(target, view, scene.worldMap);
+    const double playerX = painter.pixelX(scene.pose.playerX);
+    const double playerY = painter.pixelY(scene.pose.playerY);
+    for (const Strip& strip : strips) {
+        painter.line(playerX, playerY, painter.pixelX(strip.hit.hitX),
+                     painter.pixelY(strip.hit.hitY), rayColour(strip));
+    }
+    if (chosen && chosen->index >= 0 && chosen->index < static_cast<int>(strips.size())) {
+        const Strip& strip = strips[static_cast<std::size_t>(chosen->index)];
+        painter.line(playerX, playerY, painter.pixelX(strip.hit.hitX),
+                     painter.pixelY(strip.hit.hitY), map_colour::kChosenRay);
+        const int arm = view.scale >= kDefaultMapScale ? 2 : 1;
+        for (const CellRead& read : chosen->reads) {
+            painter.mark(painter.pixelX(read.x), painter.pixelY(read.y), arm,
+                         read.walk == WalkLines::kHorizontal ? map_colour::kHorizontalCrossing
+                                                             : map_colour::kVerticalCrossing);
+        }
+    }
+    // The player on top: a dot a quarter cell across at most, and the heading from its centre.
+    const std::int16_t heading = roundToLookupArgument(scene.pose.playerAngle);
+    const double reach = std::max(3, view.scale * 3 / 4);
+    painter.line(playerX, playerY, playerX + reach * scene.trig.lSin(heading),
+                 playerY + reach * scene.trig.lCos(heading), map_colour::kPlayer);
+    painter.disc(playerX, playerY, view.scale / 4, map_colour::kPlayer);
+}
+
+RayMapView mapViewCentredOn(float x, float y, int scale, int centreX, int centreY) {
+    RayMapView view;
+    view.scale = std::clamp(scale, kMinMapScale, kMaxMapScale);
+    view.originX = centreX - static_cast<int>(std::lround(static_cast<double>(x) * view.scale));
+    view.originY = centreY - static_cast<int>(std::lround(static_cast<double>(y) * view.scale));
+    return view;
+}
+
+std::optional<MapCell> mapCellAt(const RayMapView& view, int px, int py) {
+    if (view.scale < kMinMapScale) {
+        return std::nullopt;
+    }
+    const auto column = static_cast<int>(floorDiv(std::int64_t{px} - view.originX, view.scale));
+    const auto row = static_cast<int>(floorDiv(std::int64_t{py} - view.originY, view.scale));
+    if (!WorldMap::inside(column, row)) {
+        return std::nullopt;
+    }
+    return MapCell{column, row};
+}
+
+}  // namespace quellon
