@@ -5,8 +5,10 @@
 // operands; X and Y finite and in 0..64, ANGLE finite, each the single-precision value of
 // its text (checked against strtof) written as a plain decimal number; WIDTH and HEIGHT
 // whole numbers in 1..kMaxSidePx written in digits alone; the defaults wherever an operand is not
-// given; OUT non-empty and exactly the argument. A refused command must say why in one
-// non-empty line. And a command that is plainly well formed must not be refused.
+// given; OUT exactly the argument and ending in .bmp or .png; options after the operands in
+// pairs, each at most once: --level with a non-empty value anywhere, --scale 1..32 and --strip
+// below the strip count for map only. A refused command must say why in one non-empty line.
+// And a command that is plainly well formed must not be refused.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -162,6 +164,73 @@ void checkDefaultPose(const Command& c) {
                static_cast<double>(c.angle));
 }
 
+bool digitsOnly(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
+}
+
+long digitsValue(std::string_view text) {
+    long value = 0;
+    for (const char c : text) {
+        value = std::min(value * 10 + (c - '0'), 1'000'000L);
+    }
+    return value;
+}
+
+bool goodOut(std::string_view out) {
+    const auto endsWith = [&](std::string_view suffix) {
+        return out.size() >= suffix.size() && out.substr(out.size() - suffix.size()) == suffix;
+    };
+    return endsWith(".bmp") || endsWith(".png");
+}
+
+// The options after the operands: pairs of a name and a value, each name at most once.
+// `width` is the frame's width if it is valid, for the strips a map has.
+Verdict optionsVerdict(const std::vector<std::string_view>& options, bool map, long width) {
+    std::vector<std::string_view> seen;
+    for (std::size_t i = 0; i < options.size(); i += 2) {
+        const std::string_view name = options[i];
+        if (i + 1 == options.size() || std::find(seen.begin(), seen.end(), name) != seen.end()) {
+            return Verdict::kInvalid;
+        }
+        seen.push_back(name);
+        const std::string_view value = options[i + 1];
+        if (name == "--level") {
+            if (value.empty()) {
+                return Verdict::kInvalid;
+            }
+        } else if (name == "--scale" && map) {
+            if (!digitsOnly(value) || digitsValue(value) < 1 || digitsValue(value) > 32) {
+                return Verdict::kInvalid;
+            }
+        } else if (name == "--strip" && map) {
+            if (!digitsOnly(value) || (width > 0 && digitsValue(value) > width / 3)) {
+                return Verdict::kInvalid;
+            }
+        } else {
+            return Verdict::kInvalid;
+        }
+    }
+    return Verdict::kValid;
+}
+
+void checkOptions(const std::vector<std::string_view>& options, const Command& c) {
+    std::string_view level;
+    for (std::size_t i = 0; i + 1 < options.size(); i += 2) {
+        if (options[i] == "--level") {
+            level = options[i + 1];
+        }
+        if (options[i] == "--scale") {
+            FUZZ_CHECK(c.scale == digitsValue(options[i + 1]), "scale read as %d", c.scale);
+        }
+        if (options[i] == "--strip") {
+            FUZZ_CHECK(c.strip == digitsValue(options[i + 1]), "strip read as %d", c.strip);
+            FUZZ_CHECK(c.strip >= 0 && c.strip <= c.width / 3, "strip %d of a view %d wide",
+                       c.strip, c.width);
+        }
+    }
+    FUZZ_CHECK(c.level == level, "level is \"%s\"", c.level.c_str());
+}
+
 void checkDefaultSize(const Command& c) {
     FUZZ_CHECK(
         c.width == quellon::Window::kClientWidthPx && c.height == quellon::Window::kClientHeightPx,
@@ -191,13 +260,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    "refusal is more than one line: \"%s\"", result.error.c_str());
     }
 
-    // What the usage says the answer should be.
+    // What the usage says the answer should be. The operands come first, then the options,
+    // which start at the first argument that starts with "--".
     Verdict expected = Verdict::kInvalid;
-    const std::size_t operands = args.empty() ? 0 : args.size() - 1;
     const std::string_view verb = args.empty() ? std::string_view{} : args[0];
+    std::size_t operands = 0;
+    while (operands + 1 < args.size() && args[operands + 1].substr(0, 2) != "--") {
+        ++operands;
+    }
+    const std::vector<std::string_view> options(
+        args.begin() + static_cast<std::ptrdiff_t>(std::min(args.size(), operands + 1)),
+        args.end());
     const Command& c = result.command;
     if (verb == "--help" || verb == "-h" || verb == "help") {
-        expected = operands == 0 ? Verdict::kValid : Verdict::kInvalid;
+        expected = args.size() == 1 ? Verdict::kValid : Verdict::kInvalid;
         if (result.ok()) {
             FUZZ_CHECK(c.kind == Command::Kind::kHelp, "help parsed as kind %d",
                        static_cast<int>(c.kind));
@@ -208,6 +284,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (operands == 5) {
                 expected = both(expected, sizesVerdict(args, 4));
             }
+            expected = both(expected, optionsVerdict(options, false, 0));
         }
         if (result.ok()) {
             FUZZ_CHECK(c.kind == Command::Kind::kCast, "cast parsed as kind %d",
@@ -220,26 +297,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 checkDefaultSize(c);
             }
         }
-    } else if (verb == "frame") {
+    } else if (verb == "frame" || verb == "map") {
+        const bool map = verb == "map";
         if (operands == 6) {
-            expected = both(poseVerdict(args, 1), sizesVerdict(args, 4));
-            if (args[6].empty()) {
+            const Verdict sizes = sizesVerdict(args, 4);
+            const long width = sizes == Verdict::kValid ? digitsValue(args[4]) : 0;
+            expected = both(both(poseVerdict(args, 1), sizes), optionsVerdict(options, map, width));
+            if (!goodOut(args[6])) {
                 expected = Verdict::kInvalid;
             }
         }
         if (result.ok()) {
-            FUZZ_CHECK(c.kind == Command::Kind::kFrame, "frame parsed as kind %d",
-                       static_cast<int>(c.kind));
+            FUZZ_CHECK(c.kind == (map ? Command::Kind::kMap : Command::Kind::kFrame),
+                       "%s parsed as kind %d", map ? "map" : "frame", static_cast<int>(c.kind));
             checkPose(args, 1, c);
             checkSize(args[4], c.width, "WIDTH");
             checkSize(args[5], c.height, "HEIGHT");
-            FUZZ_CHECK(!c.out.empty() && c.out == args[6], "OUT is \"%s\"", c.out.c_str());
+            FUZZ_CHECK(goodOut(c.out) && c.out == args[6], "OUT is \"%s\"", c.out.c_str());
         }
     } else if (verb == "walk") {
         if (operands == 0) {
             expected = Verdict::kValid;
         } else if (operands == 3) {
             expected = poseVerdict(args, 1);
+        }
+        if (operands == 0 || operands == 3) {
+            expected = both(expected, optionsVerdict(options, false, 0));
         }
         if (result.ok()) {
             FUZZ_CHECK(c.kind == Command::Kind::kWalk, "walk parsed as kind %d",
@@ -251,11 +334,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
+    if (result.ok()) {
+        checkOptions(options, c);
+    }
 
     if (result.ok()) {
         FUZZ_CHECK(expected != Verdict::kInvalid, "accepted a command that should be refused");
-        if (c.kind != Command::Kind::kFrame) {
-            FUZZ_CHECK(c.out.empty(), "OUT set to \"%s\" outside frame", c.out.c_str());
+        if (c.kind != Command::Kind::kFrame && c.kind != Command::Kind::kMap) {
+            FUZZ_CHECK(c.out.empty(), "OUT set to \"%s\" outside frame and map", c.out.c_str());
         }
     } else {
         FUZZ_CHECK(expected != Verdict::kValid, "refused a well-formed command: %s",

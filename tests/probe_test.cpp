@@ -43,6 +43,18 @@ TEST(ProbeInputTest, AcceptsEachCommandWithItsArguments) {
     EXPECT_EQ(r.command.angle, 0.0f);
     EXPECT_TRUE(parse({"walk", "30.5", "40.5", "90"}).ok());
     EXPECT_EQ(parse({"--help"}).command.kind, Command::Kind::kHelp);
+    r = parse({"map", "2.5", "2.5", "0", "307", "285", "m.png"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.command.kind, Command::Kind::kMap);
+    EXPECT_EQ(r.command.scale, 8);
+    EXPECT_EQ(r.command.strip, -1);
+    r = parse({"map", "2.5", "2.5", "0", "307", "285", "m.bmp", "--strip", "102", "--scale", "32",
+               "--level", "grid.txt"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.command.strip, 102) << "the last strip of 307 pixels";
+    EXPECT_EQ(r.command.scale, 32);
+    EXPECT_EQ(r.command.level, "grid.txt");
+    EXPECT_TRUE(parse({"walk", "--level", "grid.txt"}).ok());
 }
 
 TEST(ProbeInputTest, RefusesBadArgumentsWithAReason) {
@@ -76,6 +88,16 @@ TEST(ProbeInputTest, RefusesBadArgumentsWithAReason) {
         {{"cast", "2", "2", "0", "5", "0"}, "HEIGHT must be"},
         {{"frame", "2", "2", "0", "5", "5", ""}, "OUT must name a file"},
         {{"--help", "cast"}, "--help takes no arguments"},
+        {{"frame", "2", "2", "0", "5", "5", "x.jpg"}, "OUT must end in .bmp or .png"},
+        {{"map", "2", "2", "0", "5", "5", "m.png", "--scale", "0"}, "--scale must be"},
+        {{"map", "2", "2", "0", "5", "5", "m.png", "--scale", "33"}, "1..32"},
+        {{"map", "2", "2", "0", "6", "5", "m.png", "--strip", "3"}, "0..2"},
+        {{"map", "2", "2", "0", "5", "5", "m.png", "--strip", "-1"}, "--strip must be"},
+        {{"map", "2", "2", "0", "5", "5", "m.png", "--strip"}, "needs a value"},
+        {{"map", "2", "2", "0", "5", "5", "m.png", "--scale", "2", "--scale", "3"}, "twice"},
+        {{"cast", "2", "2", "0", "--scale", "2"}, "for map only"},
+        {{"cast", "2", "2", "0", "--frobnicate", "2"}, "unknown option"},
+        {{"walk", "--level", ""}, "--level must name a file"},
     };
     for (const Case& c : cases) {
         const CommandResult r = parseCommand(c.args);

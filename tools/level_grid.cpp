@@ -65,4 +65,19 @@ LevelGridResult levelImageFromGrid(std::string_view text) {
     return result;
 }
 
+std::string levelGridText(const WorldMap& worldMap) {
+    std::string text;
+    for (int row = 0; row < kMapSize; ++row) {
+        text += static_cast<char>('0' + row / 10);
+        text += static_cast<char>('0' + row % 10);
+        text += ' ';
+        for (int column = 0; column < kMapSize; ++column) {
+            const std::int16_t code = worldMap(column, row);
+            text += code == kOpenFloor ? '.' : static_cast<char>('0' + code);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
 }  // namespace quellon

@@ -1,11 +1,13 @@
 // The level as text: 64 lines "RR <64 cells>", a full stop for open floor and a digit 1..5
-// for a wall, turned into the level image that the program carries.
+// for a wall, turned into the level image that the program carries, and a grid written back
+// as such text.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "gfx/surface.h"
+#include "world/level.h"
 
 namespace quellon {
 
@@ -16,5 +18,8 @@ struct LevelGridResult {
 };
 
 LevelGridResult levelImageFromGrid(std::string_view text);
+
+// The grid as text in the same form; levelImageFromGrid reads it back to the same cells.
+std::string levelGridText(const WorldMap& worldMap);
 
 }  // namespace quellon

@@ -1,5 +1,6 @@
 // quellon-probe: the program's view and walking, without its window, as numbers and pictures.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,14 +8,20 @@
 #include "app/frm_main.h"
 #include "gfx/bmp.h"
 #include "platform/headless.h"
+#include "render/ray_map.h"
 #include "render/raycast.h"
 #include "tools/file_io.h"
+#include "tools/level_grid.h"
 #include "tools/png.h"
 #include "tools/probe_input.h"
 
 namespace {
 
 using quellon::probe::Command;
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
 
 int fail(const std::string& message) {
     (void)std::fprintf(stderr, "quellon-probe: %s\n", message.c_str());
@@ -39,35 +46,97 @@ void placePlayer(quellon::FrmMain& frm, const Command& command) {
     frm.pose.playerAngle = command.angle;
 }
 
+// A strip as one line: stripX rayOffset rayAngle wallDist wallCode texColumn distance
+// wallHeight wallTop.
+void appendStrip(std::string& out, const quellon::Strip& s) {
+    char line[160];  // the longest line takes 113
+    (void)std::snprintf(line, sizeof line, "%d %d %.9g %.9g %d %d %.9g %d %d\n", s.stripX,
+                        s.rayOffset, s.rayAngle, static_cast<double>(s.hit.wallDist),
+                        s.hit.wallCode, s.hit.texColumn, static_cast<double>(s.distance),
+                        s.wallHeight, s.wallTop);
+    out += line;
+}
+
+// A cell a walk read as one line: h or v, the crossing, the cell and its code.
+void appendRead(std::string& out, const quellon::CellRead& read) {
+    char line[96];
+    (void)std::snprintf(line, sizeof line, "%c %.9g %.9g %d %d %d\n",
+                        read.walk == quellon::WalkLines::kHorizontal ? 'h' : 'v',
+                        static_cast<double>(read.x), static_cast<double>(read.y), read.column,
+                        read.row, read.code);
+    out += line;
+}
+
+quellon::Scene sceneOf(const quellon::FrmMain& frm) {
+    return quellon::Scene{frm.pose, frm.worldMap, frm.trig};
+}
+
 int cast(quellon::FrmMain& frm, const Command& command) {
     std::string out;
-    const quellon::Scene scene{frm.pose, frm.worldMap, frm.trig};
     quellon::castStrips(static_cast<float>(command.width), static_cast<float>(command.height),
-                        scene, [&](const quellon::Strip& s) {
-                            char line[160];  // the longest line takes 113
-                            (void)std::snprintf(
-                                line, sizeof line, "%d %d %.9g %.9g %d %d %.9g %d %d\n", s.stripX,
-                                s.rayOffset, s.rayAngle, static_cast<double>(s.hit.wallDist),
-                                s.hit.wallCode, s.hit.texColumn, static_cast<double>(s.distance),
-                                s.wallHeight, s.wallTop);
-                            out += line;
-                        });
+                        sceneOf(frm), [&](const quellon::Strip& s) { appendStrip(out, s); });
     return writeStdout(out) ? 0 : fail("cannot write to standard output");
 }
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+std::vector<std::uint8_t> encodeFor(const std::string& path, const quellon::Surface& picture) {
+    return endsWith(path, ".png") ? quellon::encodePng(picture) : quellon::encodeBmp(picture);
 }
 
 int frame(quellon::FrmMain& frm, quellon::HeadlessWindow& window, const Command& command) {
     window.resize(command.width, command.height);
     frm.clear();
     frm.Raycast();
-    const quellon::Surface& picture = window.drawingSurface();
-    const std::vector<std::uint8_t> bytes =
-        endsWith(command.out, ".png") ? quellon::encodePng(picture) : quellon::encodeBmp(picture);
     std::string error;
-    return quellon::writeFileAtomically(command.out, bytes, error) ? 0 : fail(error);
+    return quellon::writeFileAtomically(command.out,
+                                        encodeFor(command.out, window.drawingSurface()), error)
+               ? 0
+               : fail(error);
+}
+
+int map(quellon::FrmMain& frm, const Command& command) {
+    std::vector<quellon::Strip> strips;
+    quellon::StripTrace trace;
+    trace.strip = command.strip;
+    quellon::castStrips(
+        static_cast<float>(command.width), static_cast<float>(command.height), sceneOf(frm),
+        [&](const quellon::Strip& s) { strips.push_back(s); }, &trace);
+    const int side = quellon::kMapSize * command.scale;
+    quellon::Surface picture(side, side);
+    std::optional<quellon::ChosenStrip> chosen;
+    if (command.strip >= 0) {
+        chosen = quellon::ChosenStrip{command.strip, trace.reads};
+    }
+    quellon::drawRayMap(picture, quellon::RayMapView{command.scale, 0, 0}, sceneOf(frm), strips,
+                        chosen);
+    std::string error;
+    if (!quellon::writeFileAtomically(command.out, encodeFor(command.out, picture), error)) {
+        return fail(error);
+    }
+    if (command.strip < 0) {
+        return 0;
+    }
+    std::string out;
+    appendStrip(out, strips[static_cast<std::size_t>(command.strip)]);
+    for (const quellon::CellRead& read : trace.reads) {
+        appendRead(out, read);
+    }
+    return writeStdout(out) ? 0 : fail("cannot write to standard output");
+}
+
+// The level image from a grid file, for --level.
+bool readLevel(const std::string& path, quellon::Surface& image, std::string& error) {
+    const auto text = quellon::readFile(path, error);
+    if (!text) {
+        return false;
+    }
+    auto grid = quellon::levelImageFromGrid(
+        std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
+    if (!grid.ok()) {
+        error = path + ": " + grid.error;
+        return false;
+    }
+    image = std::move(grid.image);
+    return true;
 }
 
 int walk(quellon::FrmMain& frm) {
@@ -119,6 +188,12 @@ int main(int argc, char** argv) {
     }
     quellon::HeadlessWindow window;
     quellon::FrmMain frm(window, quellon::loadCarriedImages());
+    if (!command.level.empty()) {
+        std::string error;
+        if (!readLevel(command.level, frm.holders.picMap, error)) {
+            return fail(error);
+        }
+    }
     frm.startUp();
     placePlayer(frm, command);
     switch (command.kind) {
@@ -128,6 +203,8 @@ int main(int argc, char** argv) {
             return frame(frm, window, command);
         case Command::Kind::kWalk:
             return walk(frm);
+        case Command::Kind::kMap:
+            return map(frm, command);
         case Command::Kind::kHelp:
             break;
     }

@@ -1,7 +1,9 @@
 #include "tools/probe_input.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <span>
 #include <string>
 
 #include "platform/window.h"
@@ -11,9 +13,11 @@ namespace quellon::probe {
 
 const std::string& usage() {
     static const std::string text =
-        "usage: quellon-probe cast X Y ANGLE [WIDTH HEIGHT]\n"
-        "       quellon-probe frame X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png\n"
-        "       quellon-probe walk [X Y ANGLE] < SCRIPT\n"
+        "usage: quellon-probe cast X Y ANGLE [WIDTH HEIGHT] [--level GRID.txt]\n"
+        "       quellon-probe frame X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [--level GRID.txt]\n"
+        "       quellon-probe map X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [--scale S] [--strip N]\n"
+        "                     [--level GRID.txt]\n"
+        "       quellon-probe walk [X Y ANGLE] [--level GRID.txt] < SCRIPT\n"
         "\n"
         "cast   prints one line per strip of the view from the pose, left to right:\n"
         "       stripX rayOffset rayAngle wallDist wallCode texColumn distance wallHeight wallTop\n"
@@ -22,6 +26,13 @@ const std::string& usage() {
         ")\n"
         "frame  writes the view as the window draws it, without the text, as a 24-bit BMP\n"
         "       or, when OUT ends in .png, as PNG\n"
+        "map    writes the level from above with the rays of that view, S pixels per cell\n"
+        "       (default " +
+        std::to_string(kDefaultMapScale) + ", " + std::to_string(kMinMapScale) + ".." +
+        std::to_string(kMaxMapScale) +
+        "); with --strip N it marks every crossing that strip's\n"
+        "       two walks read and prints the strip's line as cast does, then one line per\n"
+        "       cell read, the horizontal walk's first: h|v x y column row code\n"
         "walk   starts from the pose (default 2.5 2.5 0) and reads one step per line: a tick\n"
         "       count and the keys held during those ticks, by name (left right up down comma\n"
         "       period) or decimal virtual-key code; '#' starts a comment line. After each step\n"
@@ -33,6 +44,8 @@ const std::string& usage() {
         "single-precision numbers; WIDTH and HEIGHT are whole pixels in 1.." +
         std::to_string(kMaxSidePx) +
         ".\n"
+        "--level reads the level from a grid in the form of assets/level.txt (as quellon-lab\n"
+        "saves it) instead of the level carried in the program.\n"
         "Bad input is reported on stderr with exit status 2.\n";
     return text;
 }
@@ -131,21 +144,90 @@ int keyCodeFor(std::string_view word) {
 
 }  // namespace
 
+namespace {
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::string readOut(std::string_view text, Command& c) {
+    c.out = std::string(text);
+    if (c.out.empty()) {
+        return "OUT must name a file";
+    }
+    if (!endsWith(c.out, ".bmp") && !endsWith(c.out, ".png")) {
+        return "OUT must end in .bmp or .png, not " + quoted(text);
+    }
+    return {};
+}
+
+// Reads the options that follow a command's operands, in pairs: the name, then its value.
+std::string readOptions(std::span<const std::string_view> options, Command& c) {
+    bool seenLevel = false;
+    bool seenScale = false;
+    bool seenStrip = false;
+    for (std::size_t i = 0; i < options.size(); i += 2) {
+        const std::string_view name = options[i];
+        if (i + 1 == options.size()) {
+            return "option " + quoted(name) + " needs a value";
+        }
+        const std::string_view value = options[i + 1];
+        const bool forMap = c.kind == Command::Kind::kMap;
+        if (name == "--level" && !seenLevel) {
+            seenLevel = true;
+            if (value.empty()) {
+                return "--level must name a file";
+            }
+            c.level = std::string(value);
+        } else if (name == "--scale" && forMap && !seenScale) {
+            seenScale = true;
+            long scale = 0;
+            if (!parseWhole(value, scale) || scale < kMinMapScale || scale > kMaxMapScale) {
+                return "--scale must be a whole number in " + std::to_string(kMinMapScale) + ".." +
+                       std::to_string(kMaxMapScale) + ", not " + quoted(value);
+            }
+            c.scale = static_cast<int>(scale);
+        } else if (name == "--strip" && forMap && !seenStrip) {
+            seenStrip = true;
+            long strip = -1;
+            const int strips = stripCount(static_cast<float>(c.width));
+            if (!parseWhole(value, strip) || strip >= strips) {
+                return "--strip must be a strip of the view, 0.." + std::to_string(strips - 1) +
+                       ", not " + quoted(value);
+            }
+            c.strip = static_cast<int>(strip);
+        } else if (name == "--level" || name == "--scale" || name == "--strip") {
+            return forMap || name == "--level" ? "option " + quoted(name) + " given twice"
+                                               : "option " + quoted(name) + " is for map only";
+        } else {
+            return "unknown option " + quoted(name);
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
 CommandResult parseCommand(const std::vector<std::string_view>& args) {
     if (args.empty()) {
-        return failure("no command given (cast, frame or walk; --help shows the usage)");
+        return failure("no command given (cast, frame, map or walk; --help shows the usage)");
     }
     const std::string_view verb = args[0];
-    const std::size_t operands = args.size() - 1;
     CommandResult result;
     Command& c = result.command;
     if (verb == "--help" || verb == "-h" || verb == "help") {
-        if (operands != 0) {
+        if (args.size() != 1) {
             return failure("--help takes no arguments");
         }
         c.kind = Command::Kind::kHelp;
         return result;
     }
+    // The operands come first; the options, each "--name value", after them.
+    const auto firstOption = std::find_if(args.begin() + 1, args.end(), [](std::string_view arg) {
+        return arg.substr(0, 2) == "--";
+    });
+    const auto operands = static_cast<std::size_t>(firstOption - (args.begin() + 1));
+    const std::span<const std::string_view> options(firstOption, args.end());
     if (verb == "cast") {
         if (operands != 3 && operands != 5) {
             return failure("cast takes X Y ANGLE [WIDTH HEIGHT], got " + std::to_string(operands) +
@@ -156,19 +238,18 @@ CommandResult parseCommand(const std::vector<std::string_view>& args) {
         if (result.ok() && operands == 5) {
             result.error = readSize(args, 4, c);
         }
-    } else if (verb == "frame") {
+    } else if (verb == "frame" || verb == "map") {
         if (operands != 6) {
-            return failure("frame takes X Y ANGLE WIDTH HEIGHT OUT, got " +
+            return failure(std::string(verb) + " takes X Y ANGLE WIDTH HEIGHT OUT, got " +
                            std::to_string(operands) + " arguments");
         }
-        c.kind = Command::Kind::kFrame;
+        c.kind = verb == "map" ? Command::Kind::kMap : Command::Kind::kFrame;
         result.error = readPose(args, 1, c);
         if (result.ok()) {
             result.error = readSize(args, 4, c);
         }
-        c.out = std::string(args[6]);
-        if (result.ok() && c.out.empty()) {
-            result.error = "OUT must name a file";
+        if (result.ok()) {
+            result.error = readOut(args[6], c);
         }
     } else if (verb == "walk") {
         if (operands != 0 && operands != 3) {
@@ -180,7 +261,10 @@ CommandResult parseCommand(const std::vector<std::string_view>& args) {
             result.error = readPose(args, 1, c);
         }
     } else {
-        return failure("unknown command " + quoted(verb) + " (cast, frame or walk)");
+        return failure("unknown command " + quoted(verb) + " (cast, frame, map or walk)");
+    }
+    if (result.ok()) {
+        result.error = readOptions(options, c);
     }
     if (!result.ok()) {
         result.command = Command{};

@@ -10,6 +10,7 @@
 #include "app/frm_main.h"
 #include "gfx/surface.h"
 #include "platform/window.h"
+#include "render/ray_map.h"
 #include "world/level.h"
 
 namespace quellon::probe {
@@ -21,7 +22,7 @@ inline constexpr long kMaxTicksPerLine = 100'000'000;
 inline constexpr int kMaxKeyCode = 65535;
 
 struct Command {
-    enum class Kind { kHelp, kCast, kFrame, kWalk };
+    enum class Kind { kHelp, kCast, kFrame, kWalk, kMap };
     Kind kind = Kind::kHelp;
     // Unless given: the start pose, and the window's size as created.
     float x = kStartX;
@@ -29,7 +30,10 @@ struct Command {
     float angle = 0.0f;
     int width = Window::kClientWidthPx;
     int height = Window::kClientHeightPx;
-    std::string out;  // frame: the file to write
+    std::string out;    // frame and map: the file to write
+    std::string level;  // --level: a level grid to use instead of the carried level image
+    int scale = kDefaultMapScale;  // map --scale: pixels per cell
+    int strip = -1;                // map --strip: the strip to show in detail, or -1
 };
 
 struct CommandResult {
