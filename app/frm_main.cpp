@@ -84,14 +84,22 @@ void FrmMain::clear() {
 }
 
 void FrmMain::Raycast() {
+    if (options_.keepFrameStrips) {
+        frameStrips.clear();
+    }
     if (options_.drawView) {
         // One stretched copy per strip, handed to the view drawer as the strip is cast.
-        castStrips(window_.clientWidth(), window_.clientHeight(), Scene{pose, worldMap, trig},
-                   [&](const Strip& strip) {
-                       view_.stretchColumn(strip.stripX, strip.wallTop, strip.wallHeight,
-                                           holders.picTexture[textureElement(strip.hit.wallCode)],
-                                           strip.hit.texColumn);
-                   });
+        castStrips(
+            window_.clientWidth(), window_.clientHeight(), Scene{pose, worldMap, trig},
+            [&](const Strip& strip) {
+                view_.stretchColumn(strip.stripX, strip.wallTop, strip.wallHeight,
+                                    holders.picTexture[textureElement(strip.hit.wallCode)],
+                                    strip.hit.texColumn);
+                if (options_.keepFrameStrips) {
+                    frameStrips.push_back(strip);
+                }
+            },
+            options_.keepFrameStrips ? &frameTrace : nullptr);
     }
     // Then the view's pixels, background and walls, each written once.
     view_.draw(window_.drawingSurface());

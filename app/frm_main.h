@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "gfx/surface.h"
 #include "math/angles.h"
@@ -53,6 +54,9 @@ class FrmMain final : private WindowEvents {
   public:
     struct Options {
         bool drawView = true;  // off only in test builds that measure the loop alone
+        // For programs that show how the picture was made (the lab): keep each frame's strips
+        // in frameStrips, and the cells read for frameTrace.strip in frameTrace.
+        bool keepFrameStrips = false;
     };
 
     FrmMain(Window& window, ImageHolders images, Options options);
@@ -85,6 +89,10 @@ class FrmMain final : private WindowEvents {
     std::int32_t frameRate = 0;
     std::int16_t quitFlag = kFalse;
     ImageHolders holders;
+
+    // The last frame's strips and the trace of one of them, with keepFrameStrips only.
+    std::vector<Strip> frameStrips;
+    StripTrace frameTrace;
 
   private:
     void keyDown(int keyCode, int shiftState) override { Form_KeyDown(keyCode, shiftState); }

@@ -12,6 +12,9 @@ int launch(int /*argc*/, char** /*argv*/, const Program& program) {
         return 1;
     }
     FrmMain frmMain(*window, loadCarriedImages(), program.options);
+    if (program.attach != nullptr) {
+        program.attach(frmMain);
+    }
     frmMain.Form_Load();
     if (program.afterRun != nullptr) {
         program.afterRun(*window);

@@ -18,6 +18,9 @@ struct Program {
     std::unique_ptr<Window> (*openWindow)(std::string& error);
     // Runs once the frame loop has ended (benchmarks report here); may be null.
     void (*afterRun)(Window& window) = nullptr;
+    // Runs once the main window object exists, before its start-up (the lab connects its
+    // panel to it here); may be null.
+    void (*attach)(FrmMain& frm) = nullptr;
 };
 
 // Supplied once by each executable.

@@ -177,7 +177,8 @@ class SdlWindow final : public Window {
         SDL_Quit();
     }
 
-    bool open(std::string& error, int width, int height) {
+    bool open(std::string& error, const WindowSpec& spec) {
+        panel_ = spec.panel;
         // A close request must reach the loop as one; SDL would otherwise also quit on
         // losing its last window in ways the loop does not see.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -188,8 +189,9 @@ class SdlWindow final : public Window {
             error = SDL_GetError();
             return false;
         }
-        window_ = SDL_CreateWindow("Quellon", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                   height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+        window_ = SDL_CreateWindow(spec.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   spec.width + panelWidth(), spec.height,
+                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
         if (window_ == nullptr) {
             error = SDL_GetError();
             return false;
@@ -205,6 +207,9 @@ class SdlWindow final : public Window {
     void refresh() override {
         if (closed_) {
             return;
+        }
+        if (panel_ != nullptr) {
+            panel_->draw(panelSurface_);
         }
         present();
     }
@@ -269,9 +274,24 @@ class SdlWindow final : public Window {
                 const int shift = shiftStateOf(event.key.keysym.mod);
                 if (event.type == SDL_KEYDOWN) {
                     events.keyDown(code, shift);
+                    if (panel_ != nullptr) {
+                        panel_->keyDown(code, shift);
+                    }
                 } else {
                     events.keyUp(code, shift);
                 }
+                break;
+            }
+            case SDL_MOUSEMOTION:
+                point(PointerEvent::Kind::kMove, event.motion.x, event.motion.y, 0);
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                point(PointerEvent::Kind::kPress, event.button.x, event.button.y, 0);
+                break;
+            case SDL_MOUSEWHEEL: {
+                const int steps = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y
+                                                                                  : event.wheel.y;
+                point(PointerEvent::Kind::kWheel, event.wheel.mouseX, event.wheel.mouseY, steps);
                 break;
             }
             case SDL_QUIT:
@@ -310,11 +330,31 @@ class SdlWindow final : public Window {
         }
     }
 
+    int panelWidth() const { return panel_ != nullptr ? std::max(0, panel_->widthPx()) : 0; }
+
+    // The drawing surface takes what the panel leaves of the window.
     void followClientSize() {
         int width = 0;
         int height = 0;
         SDL_GetWindowSizeInPixels(window_, &width, &height);
-        resizeSurface(width, height);
+        const int panel = std::min(width, panelWidth());
+        resizeSurface(width - panel, height);
+        if (panel_ != nullptr &&
+            (panelSurface_.width() != panel || panelSurface_.height() != height)) {
+            panelSurface_.resize(panel, height);
+        }
+    }
+
+    // Hands the pointer to the panel, in the coordinates of the area it is over.
+    void point(PointerEvent::Kind kind, int x, int y, int wheelSteps) {
+        if (panel_ == nullptr) {
+            return;
+        }
+        const int viewWidth = drawingSurface().width();
+        const bool overView = x < viewWidth;
+        panel_->pointer(
+            PointerEvent{kind, overView ? PointerEvent::Area::kView : PointerEvent::Area::kPanel,
+                         overView ? x : x - viewWidth, y, wheelSteps});
     }
 
     // Puts the drawing surface into the window's own pixels (on X11 a shared-memory image
@@ -325,16 +365,13 @@ class SdlWindow final : public Window {
         if (screen == nullptr) {
             return;
         }
-        const Surface& surface = drawingSurface();
-        const int width = std::min(surface.width(), screen->w);
-        const int height = std::min(surface.height(), screen->h);
-        if (width <= 0 || height <= 0) {
-            return;
-        }
         if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) {
             return;
         }
-        copyInto(*screen, surface, width, height);
+        copyInto(*screen, drawingSurface(), 0);
+        if (panel_ != nullptr) {
+            copyInto(*screen, panelSurface_, drawingSurface().width());
+        }
         if (SDL_MUSTLOCK(screen)) {
             SDL_UnlockSurface(screen);
         }
@@ -343,13 +380,20 @@ class SdlWindow final : public Window {
 
     // 0x00BBGGRR words are SDL's XBGR8888; the usual window formats hold the same channels in
     // other places, and anything else goes through SDL's own conversion.
-    static void copyInto(SDL_Surface& screen, const Surface& surface, int width, int height) {
+    // The surface goes to the screen from column `left` on, as much as fits.
+    static void copyInto(SDL_Surface& screen, const Surface& surface, int left) {
+        const int width = std::min(surface.width(), screen.w - left);
+        const int height = std::min(surface.height(), screen.h);
+        if (width <= 0 || height <= 0) {
+            return;
+        }
         auto* out = static_cast<std::uint8_t*>(screen.pixels);
         const std::uint32_t format = screen.format->format;
         for (int y = 0; y < height; ++y) {
             const Colour* in = surface.row(y);
             auto* row = reinterpret_cast<std::uint32_t*>(out + static_cast<std::ptrdiff_t>(y) *
-                                                                   screen.pitch);
+                                                                   screen.pitch) +
+                        left;
             switch (format) {
                 case SDL_PIXELFORMAT_XBGR8888:
                 case SDL_PIXELFORMAT_ABGR8888:
@@ -375,6 +419,8 @@ class SdlWindow final : public Window {
     }
 
     SDL_Window* window_ = nullptr;
+    SidePanel* panel_ = nullptr;
+    Surface panelSurface_;
     SDL_AudioDeviceID audio_ = 0;
     bool closed_ = false;
     bool beepPending_ = false;
@@ -382,9 +428,9 @@ class SdlWindow final : public Window {
 
 }  // namespace
 
-std::unique_ptr<Window> openSdlWindow(std::string& error, int width, int height) {
+std::unique_ptr<Window> openSdlWindow(std::string& error, const WindowSpec& spec) {
     auto window = std::make_unique<SdlWindow>();
-    if (!window->open(error, width, height)) {
+    if (!window->open(error, spec)) {
         return nullptr;
     }
     return window;

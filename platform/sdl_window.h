@@ -8,10 +8,9 @@
 
 namespace quellon {
 
-// Creates the hidden window "Quellon", resizable, with a client area of the given size (the
-// program's is 307 by 285; benchmarks ask for others). On failure returns null and says why
-// in `error`.
-std::unique_ptr<Window> openSdlWindow(std::string& error, int width = Window::kClientWidthPx,
-                                      int height = Window::kClientHeightPx);
+// Creates the window, hidden and resizable, its drawing surface of the size asked for with
+// the panel, if any, to its right; resizing gives the room to the drawing surface. On failure
+// returns null and says why in `error`.
+std::unique_ptr<Window> openSdlWindow(std::string& error, const WindowSpec& spec = {});
 
 }  // namespace quellon

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "gfx/surface.h"
+#include "platform/side_panel.h"
 
 namespace quellon {
 
@@ -86,6 +87,15 @@ class Window {
     Surface surface_;
     int textX_ = 0;
     int textY_ = 0;
+};
+
+// What a program asks of its window when it opens: the title, the drawing surface's size at
+// start, and a panel beside it, if the program has one.
+struct WindowSpec {
+    const char* title = "Quellon";
+    int width = Window::kClientWidthPx;
+    int height = Window::kClientHeightPx;
+    SidePanel* panel = nullptr;
 };
 
 }  // namespace quellon

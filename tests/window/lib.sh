@@ -7,7 +7,7 @@
 
 shopt -s inherit_errexit
 
-readonly WT_TITLE="Quellon"
+WT_TITLE="${WT_TITLE:-Quellon}"  # a test of another program sets it before sourcing
 readonly WT_TEXT_RECT=(0 0 70 11)  # where the frame-rate line may be: 10 cells of 7x11
 WT_WORK=""
 WT_XVFB_PID=""

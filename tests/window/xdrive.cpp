@@ -10,6 +10,10 @@
 //   xdrive text SHOT.bmp                    reads the line of text at the top-left corner
 //   xdrive rss PID                          resident memory in KiB
 //   xdrive blank W H OUT.bmp                an all-black picture to compare with
+//   xdrive pointer WID X Y                  moves the pointer to (X, Y) of the client area
+//   xdrive click WID X Y                    a click of the first button there (XTest)
+//   xdrive wheel WID X Y STEPS              wheel steps there, away from the user if positive
+//   xdrive crop IN.bmp X Y W H OUT.bmp      a rectangle of a picture
 //
 // Exit status: 0 success, 1 a check failed, 2 bad usage or an X error. Messages go to
 // stderr, one line each; results go to stdout.
@@ -393,6 +397,43 @@ int commandKey(const std::vector<std::string_view>& args) {
     return kOk;
 }
 
+// --- the pointer ------------------------------------------------------------------------------
+
+// Moves the pointer over the window's client area and, for clicks and the wheel, presses and
+// releases buttons there with XTest, as a person's mouse would.
+int commandPointer(const std::vector<std::string_view>& args, std::string_view what) {
+    const bool wheel = what == "wheel";
+    if (args.size() != (wheel ? 4u : 3u)) {
+        usage(wheel ? "xdrive wheel WID X Y STEPS" : "xdrive " + std::string(what) + " WID X Y");
+    }
+    Connection x;
+    const ::Window window = windowArg(x, args[0]);
+    const auto px = static_cast<int>(integerArg(args[1], "X", 0, 32767));
+    const auto py = static_cast<int>(integerArg(args[2], "Y", 0, 32767));
+    const long long steps = wheel ? integerArg(args[3], "STEPS", -100, 100) : 0;
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XTestQueryExtension(x.get(), &eventBase, &errorBase, &major, &minor)) {
+        fail(kUsage, "the X server has no XTEST extension");
+    }
+    XRaiseWindow(x.get(), window);
+    XWarpPointer(x.get(), None, window, 0, 0, 0, 0, px, py);
+    x.check("moving the pointer");
+    XSync(x.get(), False);
+    // X numbers the wheel's steps as buttons: 4 away from the user, 5 towards.
+    const unsigned button = what == "click" ? 1u : (steps > 0 ? 4u : 5u);
+    const long long presses = what == "click" ? 1 : (wheel ? (steps > 0 ? steps : -steps) : 0);
+    for (long long i = 0; i < presses; ++i) {
+        XTestFakeButtonEvent(x.get(), button, True, CurrentTime);
+        XTestFakeButtonEvent(x.get(), button, False, CurrentTime);
+    }
+    x.check("sending button events");
+    XSync(x.get(), False);
+    return kOk;
+}
+
 // --- close and resize -----------------------------------------------------------------------
 
 int commandClose(const std::vector<std::string_view>& args) {
@@ -632,9 +673,32 @@ int commandBlank(const std::vector<std::string_view>& args) {
     return kOk;
 }
 
+int commandCrop(const std::vector<std::string_view>& args) {
+    if (args.size() != 6) {
+        usage("xdrive crop IN.bmp X Y W H OUT.bmp");
+    }
+    const quellon::Surface in = readBmp(args[0]);
+    const auto cx = static_cast<int>(integerArg(args[1], "X", 0, 32767));
+    const auto cy = static_cast<int>(integerArg(args[2], "Y", 0, 32767));
+    const auto cw = static_cast<int>(integerArg(args[3], "W", 1, 32767));
+    const auto ch = static_cast<int>(integerArg(args[4], "H", 1, 32767));
+    if (cx + cw > in.width() || cy + ch > in.height()) {
+        fail(kUsage, "the rectangle leaves the " + std::to_string(in.width()) + "x" +
+                         std::to_string(in.height()) + " picture");
+    }
+    quellon::Surface out(cw, ch);
+    for (int y = 0; y < ch; ++y) {
+        for (int x = 0; x < cw; ++x) {
+            out.set(x, y, in.at(cx + x, cy + y));
+        }
+    }
+    writeFile(std::string(args[5]), quellon::encodeBmp(out));
+    return kOk;
+}
+
 constexpr const char* kUsageText =
-    "xdrive find|geometry|shot|key|close|resize|compare|text|rss|blank ... (see the top of "
-    "xdrive.cpp)";
+    "xdrive find|geometry|shot|key|close|resize|compare|text|rss|blank|pointer|click|wheel|crop "
+    "... (see the top of xdrive.cpp)";
 
 int run(int argc, char** argv) {
     if (argc < 2) {
@@ -662,6 +726,10 @@ int run(int argc, char** argv) {
         return commandRss(args);
     if (command == "blank")
         return commandBlank(args);
+    if (command == "pointer" || command == "click" || command == "wheel")
+        return commandPointer(args, command);
+    if (command == "crop")
+        return commandCrop(args);
     usage("unknown command \"" + std::string(command) + "\"; " + kUsageText);
 }
 

@@ -1,0 +1,58 @@
+// The lab's panel beside the view: the live ray map of the current frame, following the
+// player, with a readout of the strip under the pointer. Clicking a cell of the map paints
+// it, and a key saves the painted grid for quellon-make-level.
+#pragma once
+
+#include <string>
+
+#include "app/frm_main.h"
+#include "gfx/surface.h"
+#include "platform/side_panel.h"
+#include "render/ray_map.h"
+
+namespace quellon {
+
+class LabPanel final : public SidePanel {
+  public:
+    static constexpr int kWidthPx = 352;
+    static constexpr int kSaveKey = 'S';  // its virtual-key code is the capital letter's
+
+    // The grid is saved to `savePath`, which the readout names.
+    explicit LabPanel(std::string savePath);
+
+    // The main window whose frames the panel shows; it must keep its frame strips.
+    void attach(FrmMain& frm);
+
+    int widthPx() const override { return kWidthPx; }
+    void draw(Surface& panel) override;
+    void pointer(const PointerEvent& event) override;
+    void keyDown(int keyCode, int shiftState) override;
+
+    // What the pointer and keys do, for whoever drives the panel without a window.
+    void pick(int viewX);
+    // Cycles a cell through open floor and the wall codes; the outer ring and the player's
+    // own cell are refused. Returns whether the cell changed.
+    bool paint(int column, int row);
+    void zoom(int steps);
+    bool save();
+
+    int pickedStrip() const { return picked_; }
+    int scale() const { return scale_; }
+    const std::string& status() const { return status_; }
+    // Where the map was last drawn, in panel pixels.
+    const RayMapView& mapView() const { return view_; }
+
+  private:
+    void drawReadout(Surface& panel, int top) const;
+
+    FrmMain* frm_ = nullptr;
+    std::string savePath_;
+    std::string status_;
+    int scale_ = kDefaultMapScale;
+    int picked_ = -1;
+    int mapHeight_ = 0;
+    RayMapView view_;
+    Surface map_;
+};
+
+}  // namespace quellon

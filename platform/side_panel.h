@@ -1,0 +1,33 @@
+// A panel that a window shows to the right of its drawing surface, for a program that shows
+// more than the view (the lab). The window draws it at every refresh and hands it the
+// pointer, and the keys as well as the main window gets them, only ever inside a yield.
+#pragma once
+
+#include "gfx/surface.h"
+
+namespace quellon {
+
+struct PointerEvent {
+    enum class Kind { kMove, kPress, kWheel };
+    enum class Area { kView, kPanel };
+    Kind kind;
+    Area area;
+    int x;  // within the area, from its top-left corner
+    int y;
+    int wheelSteps = 0;  // kWheel: away from the user is positive
+};
+
+class SidePanel {
+  public:
+    // The panel's width; it takes the window's whole height beside the view.
+    virtual int widthPx() const = 0;
+    // At every refresh, after the frame is drawn: the panel's picture, the size it is shown at.
+    virtual void draw(Surface& panel) = 0;
+    virtual void pointer(const PointerEvent& event) = 0;
+    virtual void keyDown(int keyCode, int shiftState) = 0;
+
+  protected:
+    ~SidePanel() = default;
+};
+
+}  // namespace quellon

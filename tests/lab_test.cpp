@@ -1,0 +1,135 @@
+// The lab's panel driven as the window drives it: picking a strip, painting a cell of the map,
+// zooming and saving the grid.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "lab/lab_panel.h"
+#include "platform/headless.h"
+#include "render/raycast.h"
+#include "tools/file_io.h"
+#include "tools/level_grid.h"
+#include "world/level.h"
+
+namespace quellon {
+namespace {
+
+class LabTest : public ::testing::Test {
+  protected:
+    LabTest()
+        : frm(window, loadCarriedImages(), FrmMain::Options{.keepFrameStrips = true}),
+          panel(::testing::TempDir() + "lab_test_level.txt") {
+        panel.attach(frm);
+        frm.startUp();
+        frame();
+    }
+
+    // One pass's drawing, with the panel drawn as the window does at its refresh.
+    void frame() {
+        frm.clear();
+        frm.Raycast();
+        panel.draw(panelSurface);
+    }
+
+    // A press on the map at the centre of a cell, as the window hands it over.
+    void click(int column, int row) {
+        const RayMapView& view = panel.mapView();
+        panel.pointer(PointerEvent{PointerEvent::Kind::kPress, PointerEvent::Area::kPanel,
+                                   view.originX + column * view.scale + view.scale / 2,
+                                   view.originY + row * view.scale + view.scale / 2});
+    }
+
+    HeadlessWindow window;
+    FrmMain frm;
+    LabPanel panel;
+    Surface panelSurface{LabPanel::kWidthPx, Window::kClientHeightPx};
+};
+
+TEST_F(LabTest, PaintingACellChangesTheStripsAsIfTheLevelHadIt) {
+    const std::vector<Strip> before = frm.frameStrips;
+    ASSERT_EQ(before[52].hit.wallDist, 9.5f);
+    click(2, 6);
+    ASSERT_EQ(frm.worldMap(2, 6), 1) << "open floor becomes the first wall code";
+    frame();
+
+    WorldMap painted = frm.worldMap;
+    std::vector<Strip> expected;
+    castStrips(307, 285, Scene{frm.pose, painted, frm.trig},
+               [&](const Strip& s) { expected.push_back(s); });
+    ASSERT_EQ(frm.frameStrips.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(frm.frameStrips[i].hit.wallDist, expected[i].hit.wallDist) << "strip " << i;
+        EXPECT_EQ(frm.frameStrips[i].hit.wallCode, expected[i].hit.wallCode) << "strip " << i;
+        EXPECT_EQ(frm.frameStrips[i].wallTop, expected[i].wallTop) << "strip " << i;
+    }
+    EXPECT_EQ(frm.frameStrips[52].hit.wallDist, 3.5f) << "the centre ray now stops at row 6";
+    EXPECT_EQ(frm.frameStrips[52].hit.wallCode, 1);
+
+    // Five more clicks go through the other wall codes and back to open floor.
+    for (int code = 2; code <= kLastWallCode; ++code) {
+        click(2, 6);
+        EXPECT_EQ(frm.worldMap(2, 6), code);
+    }
+    click(2, 6);
+    EXPECT_EQ(frm.worldMap(2, 6), kOpenFloor);
+}
+
+TEST_F(LabTest, TheOuterRingAndThePlayersCellCannotBePainted) {
+    const WorldMap level = frm.worldMap;
+    for (const auto& [column, row] : {std::pair{0, 5}, {63, 20}, {10, 0}, {30, 63}}) {
+        EXPECT_FALSE(panel.paint(column, row)) << column << "," << row;
+    }
+    EXPECT_NE(panel.status().find("outer ring"), std::string::npos) << panel.status();
+    EXPECT_FALSE(panel.paint(2, 2));
+    EXPECT_NE(panel.status().find("player"), std::string::npos) << panel.status();
+    EXPECT_FALSE(panel.paint(-1, 5));
+    EXPECT_FALSE(panel.paint(5, 64));
+    EXPECT_EQ(frm.worldMap, level);
+    // A player walled in on every side still sees a picture.
+    for (const auto& [column, row] : {std::pair{1, 2}, {3, 2}, {2, 1}, {2, 3}}) {
+        while (frm.worldMap(column, row) == kOpenFloor) {
+            panel.paint(column, row);
+        }
+    }
+    frame();
+    EXPECT_EQ(frm.frameStrips.size(), 103u);
+}
+
+TEST_F(LabTest, PickingZoomingAndSavingTheGrid) {
+    panel.pointer(PointerEvent{PointerEvent::Kind::kMove, PointerEvent::Area::kView, 160, 40});
+    EXPECT_EQ(panel.pickedStrip(), 53);
+    frame();
+    EXPECT_FALSE(frm.frameTrace.reads.empty()) << "the picked strip's walks are traced";
+    panel.pointer(PointerEvent{PointerEvent::Kind::kMove, PointerEvent::Area::kView, 5000, 40});
+    EXPECT_EQ(panel.pickedStrip(), 53) << "beyond the last strip the pick stays";
+
+    for (int i = 0; i < 20; ++i) {
+        panel.zoom(1);
+    }
+    EXPECT_EQ(panel.scale(), kMaxMapScale);
+    panel.pointer(PointerEvent{PointerEvent::Kind::kWheel, PointerEvent::Area::kPanel, 0, 0, -40});
+    EXPECT_EQ(panel.scale(), kMinMapScale);
+
+    panel.paint(30, 30);
+    panel.keyDown(LabPanel::kSaveKey, 0);
+    std::string error;
+    const auto text = readFile(::testing::TempDir() + "lab_test_level.txt", error);
+    ASSERT_TRUE(text) << error << "; " << panel.status();
+    const LevelGridResult grid = levelImageFromGrid(
+        std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
+    ASSERT_TRUE(grid.ok()) << grid.error;
+    WorldMap saved;
+    scanLevel(saved, grid.image);
+    EXPECT_EQ(saved, frm.worldMap) << "the saved grid reads back as the painted one";
+    EXPECT_EQ(saved(30, 30), 1);
+
+    LabPanel unwritable("/nonexistent/dir/level.txt");
+    unwritable.attach(frm);
+    EXPECT_FALSE(unwritable.save());
+    EXPECT_NE(unwritable.status().find("cannot write"), std::string::npos) << unwritable.status();
+}
+
+}  // namespace
+}  // namespace quellon

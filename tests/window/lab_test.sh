@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The lab in a real window: its view is the probe's frame of the same pose and size, its map is
+# the probe's map moved to follow the player, a click on the map paints a cell, and then the
+# view is the probe's frame of the painted grid that the lab saves.
+#
+#   lab_test.sh QUELLON_LAB XDRIVE PROBE
+set -euo pipefail
+WT_TITLE="Quellon Lab"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+[[ $# -eq 3 ]] || { echo "usage: $0 QUELLON_LAB XDRIVE PROBE" >&2; exit 2; }
+wt_init "$1" "$2"
+PROBE="$3"
+[[ -x "$PROBE" ]] || fail "probe \"$PROBE\" is not an executable file"
+
+readonly VIEW_W=307 VIEW_H=285 PANEL_W=352 SCALE=8
+# Where the lab puts the map: the player (2.5, 2.5) at the centre of the map area, which is
+# the panel above its six-line readout.
+readonly MAP_H=$((VIEW_H - 74)) ORIGIN_X=$((PANEL_W / 2 - 20)) ORIGIN_Y=$(((VIEW_H - 74) / 2 - 20))
+
+wt_start_xvfb
+cd "$WT_WORK"  # the lab saves its grid in the folder it runs in
+wt_start_app
+wt_geometry_is $((VIEW_W + PANEL_W)) "$VIEW_H"
+
+# The strip under the pointer is picked: x 160 is strip 53.
+wt_drive pointer "$WT_WID" 160 100 >/dev/null
+sleep 0.3
+shot="$(wt_shot first)"
+"$PROBE" frame 2.5 2.5 0 $VIEW_W $VIEW_H "$WT_WORK/start.bmp"
+wt_drive crop "$shot" 0 0 $VIEW_W $VIEW_H "$WT_WORK/first_view.bmp" >/dev/null
+out="$("$WT_XDRIVE" compare "$WT_WORK/first_view.bmp" "$WT_WORK/start.bmp" --ignore "${WT_TEXT_RECT[@]}" 2>&1)" ||
+    fail "the lab's view differs from the probe's frame outside the text: $out"
+say "the view matches quellon-probe frame 2.5 2.5 0 $VIEW_W $VIEW_H outside the text"
+
+# The map shows what the probe's map of the same frame shows, from the grid's corner on.
+"$PROBE" map 2.5 2.5 0 $VIEW_W $VIEW_H "$WT_WORK/map.bmp" --scale $SCALE --strip 53 >/dev/null
+wt_drive crop "$shot" $((VIEW_W + ORIGIN_X)) $ORIGIN_Y $((PANEL_W - ORIGIN_X)) $((MAP_H - ORIGIN_Y)) \
+    "$WT_WORK/lab_map.bmp" >/dev/null
+wt_drive crop "$WT_WORK/map.bmp" 0 0 $((PANEL_W - ORIGIN_X)) $((MAP_H - ORIGIN_Y)) \
+    "$WT_WORK/probe_map.bmp" >/dev/null
+out="$("$WT_XDRIVE" compare "$WT_WORK/lab_map.bmp" "$WT_WORK/probe_map.bmp" 2>&1)" ||
+    fail "the lab's map differs from quellon-probe map with strip 53: $out"
+say "the map matches quellon-probe map ... --strip 53, moved to follow the player"
+
+# Paint cell (2, 6), in front of the player, and save the grid.
+wt_drive click "$WT_WID" $((VIEW_W + ORIGIN_X + 2 * SCALE + SCALE / 2)) $((ORIGIN_Y + 6 * SCALE + SCALE / 2)) >/dev/null
+sleep 0.3
+wt_drive key "$WT_WID" down s >/dev/null
+wt_drive key "$WT_WID" up s >/dev/null
+sleep 0.3
+[[ -f lab-level.txt ]] || fail "pressing S saved no lab-level.txt"
+row6="$(sed -n 7p lab-level.txt)"
+[[ "${row6:5:1}" == 1 ]] || fail "row 6 of the saved grid is \"$row6\"; expected a wall of code 1 at column 2"
+"$PROBE" frame 2.5 2.5 0 $VIEW_W $VIEW_H "$WT_WORK/painted_probe.bmp" --level lab-level.txt
+shot="$(wt_shot painted)"
+wt_drive crop "$shot" 0 0 $VIEW_W $VIEW_H "$WT_WORK/painted_view.bmp" >/dev/null
+out="$("$WT_XDRIVE" compare "$WT_WORK/painted_view.bmp" "$WT_WORK/painted_probe.bmp" --ignore "${WT_TEXT_RECT[@]}" 2>&1)" ||
+    fail "after painting cell 2,6 the view differs from the probe's frame of the saved grid: $out"
+status=0
+"$WT_XDRIVE" compare "$WT_WORK/painted_view.bmp" "$WT_WORK/start.bmp" --ignore "${WT_TEXT_RECT[@]}" >/dev/null 2>&1 || status=$?
+[[ $status -eq 1 ]] || fail "painting cell 2,6 left the view unchanged"
+say "after painting cell 2,6 the view matches quellon-probe frame --level of the saved grid"
+
+# Resizing gives the room to the view; the panel keeps its width.
+wt_drive resize "$WT_WID" 1000 600 >/dev/null
+sleep 0.5
+wt_geometry_is 1000 600
+shot="$(wt_shot resized)"
+wt_rate "$shot" >/dev/null
+
+wt_drive close "$WT_WID" >/dev/null
+wt_expect_exit "WM_DELETE_WINDOW"
+say "PASS"
