@@ -38,8 +38,14 @@ const char* walkName(WalkLines walk) {
 
 }  // namespace
 
-LabPanel::LabPanel(std::string savePath) : savePath_(std::move(savePath)) {
-    status_ = "S saves the grid to " + savePath_;
+bool LabPanel::saveToFile(const std::string& name, const std::string& text, std::string& error) {
+    return writeFileAtomically(
+        name, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
+}
+
+LabPanel::LabPanel(std::string saveName, SaveGrid saveGrid)
+    : saveName_(std::move(saveName)), saveGrid_(saveGrid) {
+    status_ = "S saves the grid to " + saveName_;
 }
 
 void LabPanel::attach(FrmMain& frm) {
@@ -176,12 +182,9 @@ bool LabPanel::save() {
     if (frm_ == nullptr) {
         return false;
     }
-    const std::string text = levelGridText(frm_->worldMap);
     std::string error;
-    const bool saved = writeFileAtomically(
-        savePath_, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-        error);
-    status_ = saved ? "Saved the grid to " + savePath_ : error;
+    const bool saved = saveGrid_(saveName_, levelGridText(frm_->worldMap), error);
+    status_ = saved ? "Saved the grid to " + saveName_ : error;
     return saved;
 }
 

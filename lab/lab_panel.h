@@ -17,8 +17,14 @@ class LabPanel final : public SidePanel {
     static constexpr int kWidthPx = 352;
     static constexpr int kSaveKey = 'S';  // its virtual-key code is the capital letter's
 
-    // The grid is saved to `savePath`, which the readout names.
-    explicit LabPanel(std::string savePath);
+    // Keeps the saved grid, in the form of assets/level.txt, under `name`; false with a
+    // reason in `error` if it cannot.
+    using SaveGrid = bool (*)(const std::string& name, const std::string& text, std::string& error);
+    // Writes the grid to the file `name`, under a temporary name first.
+    static bool saveToFile(const std::string& name, const std::string& text, std::string& error);
+
+    // The grid is saved as `saveName`, which the readout names.
+    explicit LabPanel(std::string saveName, SaveGrid saveGrid = &saveToFile);
 
     // The main window whose frames the panel shows; it must keep its frame strips.
     void attach(FrmMain& frm);
@@ -46,7 +52,8 @@ class LabPanel final : public SidePanel {
     void drawReadout(Surface& panel, int top) const;
 
     FrmMain* frm_ = nullptr;
-    std::string savePath_;
+    std::string saveName_;
+    SaveGrid saveGrid_;
     std::string status_;
     int scale_ = kDefaultMapScale;
     int picked_ = -1;

@@ -227,7 +227,7 @@ CommandResult parseCommand(const std::vector<std::string_view>& args) {
         return arg.substr(0, 2) == "--";
     });
     const auto operands = static_cast<std::size_t>(firstOption - (args.begin() + 1));
-    const std::span<const std::string_view> options(firstOption, args.end());
+    const auto options = std::span<const std::string_view>(args).subspan(operands + 1);
     if (verb == "cast") {
         if (operands != 3 && operands != 5) {
             return failure("cast takes X Y ANGLE [WIDTH HEIGHT], got " + std::to_string(operands) +

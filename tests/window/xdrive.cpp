@@ -4,6 +4,7 @@
 //   xdrive geometry WID                     "WIDTH HEIGHT" of the client area
 //   xdrive shot WID OUT.bmp                 the client area's pixels as a 24-bit BMP
 //   xdrive key WID down|up KEY...           real key events (XTest) for keysym names
+//   xdrive hold WID MS KEY...               keys down, and up again MS milliseconds later
 //   xdrive close WID                        WM_DELETE_WINDOW, as a window manager sends it
 //   xdrive resize WID W H                   resizes the window
 //   xdrive compare A.bmp B.bmp [--ignore X Y W H]
@@ -357,11 +358,10 @@ int commandShot(const std::vector<std::string_view>& args) {
 
 // --- key ------------------------------------------------------------------------------------
 
-int commandKey(const std::vector<std::string_view>& args) {
-    if (args.size() < 3 || (args[1] != "down" && args[1] != "up")) {
-        usage("xdrive key WID down|up KEY...");
-    }
-    const bool down = args[1] == "down";
+// Sends real key events (XTest) to the window: `down`, then, with `holdMs` given, the same
+// keys up again that many milliseconds later, timed here so no process start falls between.
+int sendKeys(const std::vector<std::string_view>& args, std::size_t firstKey, bool down,
+             long long holdMs) {
     Connection x;
     const ::Window window = windowArg(x, args[0]);
     int eventBase = 0;
@@ -372,7 +372,7 @@ int commandKey(const std::vector<std::string_view>& args) {
         fail(kUsage, "the X server has no XTEST extension");
     }
     std::vector<KeyCode> codes;
-    for (std::size_t i = 2; i < args.size(); ++i) {
+    for (std::size_t i = firstKey; i < args.size(); ++i) {
         const std::string name(args[i]);
         const KeySym sym = XStringToKeysym(name.c_str());
         if (sym == NoSymbol) {
@@ -394,7 +394,30 @@ int commandKey(const std::vector<std::string_view>& args) {
         XTestFakeKeyEvent(x.get(), code, down ? True : False, CurrentTime);
     }
     x.check("sending key events");
+    if (holdMs >= 0) {
+        XSync(x.get(), False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+        for (const KeyCode code : codes) {
+            XTestFakeKeyEvent(x.get(), code, False, CurrentTime);
+        }
+        x.check("sending key events");
+        XSync(x.get(), False);
+    }
     return kOk;
+}
+
+int commandKey(const std::vector<std::string_view>& args) {
+    if (args.size() < 3 || (args[1] != "down" && args[1] != "up")) {
+        usage("xdrive key WID down|up KEY...");
+    }
+    return sendKeys(args, 2, args[1] == "down", -1);
+}
+
+int commandHold(const std::vector<std::string_view>& args) {
+    if (args.size() < 3) {
+        usage("xdrive hold WID MS KEY...");
+    }
+    return sendKeys(args, 2, true, integerArg(args[1], "MS", 0, 600000));
 }
 
 // --- the pointer ------------------------------------------------------------------------------
@@ -697,7 +720,8 @@ int commandCrop(const std::vector<std::string_view>& args) {
 }
 
 constexpr const char* kUsageText =
-    "xdrive find|geometry|shot|key|close|resize|compare|text|rss|blank|pointer|click|wheel|crop "
+    "xdrive "
+    "find|geometry|shot|key|hold|close|resize|compare|text|rss|blank|pointer|click|wheel|crop "
     "... (see the top of xdrive.cpp)";
 
 int run(int argc, char** argv) {
@@ -714,6 +738,8 @@ int run(int argc, char** argv) {
         return commandShot(args);
     if (command == "key")
         return commandKey(args);
+    if (command == "hold")
+        return commandHold(args);
     if (command == "close")
         return commandClose(args);
     if (command == "resize")

@@ -1,0 +1,21 @@
+// The browser backend: the window verbs on a web page, compiled with Emscripten. The page
+// holds a canvas with the id "view" for the drawing surface and, for a program with a panel,
+// one with the id "panel" beside it; the backend talks to the page itself.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/window.h"
+
+namespace quellon {
+
+// Connects to the page's canvases; the drawing surface starts at the size asked for, and from
+// then on follows the size of the view canvas's box. On failure returns null and says why in
+// `error`.
+std::unique_ptr<Window> openWebWindow(std::string& error, const WindowSpec& spec = {});
+
+// Offers `text` to the person at the page as a file named `name` to keep (a download).
+bool offerDownload(const std::string& name, const std::string& text, std::string& error);
+
+}  // namespace quellon

@@ -1,0 +1,321 @@
+// The web page in headless Chromium, beside the desktop program in the same run: the first
+// screen is the probe's frame, holding Up for three seconds walks to the same picture as on
+// the desktop, the rate text appears and grows, the page keeps the desktop's pace of ticks
+// (within 5 %), and nothing is fetched from anywhere but the page's own folder.
+//
+//   node page_test.mjs SITE_DIR PROBE XDRIVE QUELLON
+//
+// Exit status 0 pass, 1 fail, 77 skipped (no Chromium, or the page not built).
+import { spawn, spawnSync } from "node:child_process";
+import fs from "node:fs";
+import http from "node:http";
+import os from "node:os";
+import path from "node:path";
+import { launchChromium } from "./cdp.mjs";
+
+const [site, probe, xdrive, quellon] = process.argv.slice(2);
+const CHROMIUM = process.env.CHROMIUM || "/usr/bin/chromium";
+const VIEW = { width: 307, height: 285 };
+const TEXT = { x: 0, y: 0, width: 70, height: 11 };  // where the rate line may be
+const HOLD_MS = 900;  // short of the 237 ticks that take the player to the wall
+const HOLDS = 5;      // the ticks of five holds are counted together
+const TOLERANCE = 0.05;
+const work = fs.mkdtempSync(path.join(os.tmpdir(), "quellon-page-"));
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const say = (line) => console.log(`page_test: ${line}`);
+let failed = false;
+const fail = (line) => { console.error(`page_test: FAIL: ${line}`); failed = true; };
+
+if (!site || !probe || !xdrive || !quellon) {
+  console.error("usage: node page_test.mjs SITE_DIR PROBE XDRIVE QUELLON");
+  process.exit(2);
+}
+if (!fs.existsSync(CHROMIUM)) {
+  console.log(`page_test: skipped: no Chromium at ${CHROMIUM} (Debian: apt-get install chromium)`);
+  process.exit(77);
+}
+if (!fs.existsSync(path.join(site, "quellon.wasm"))) {
+  console.log(`page_test: skipped: the page is not built in ${site} (./web.sh --no-serve builds it)`);
+  process.exit(77);
+}
+
+// --- pictures ------------------------------------------------------------------------------
+
+// A 24-bit BMP as { width, height, rgb }, rows top first.
+function readBmp(file) {
+  const b = fs.readFileSync(file);
+  const width = b.readInt32LE(18);
+  const height = b.readInt32LE(22);
+  const stride = Math.ceil((width * 3) / 4) * 4;
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let y = 0; y < height; ++y) {
+    const row = b.readUInt32LE(10) + (height - 1 - y) * stride;
+    for (let x = 0; x < width; ++x) {
+      rgb[(y * width + x) * 3] = b[row + x * 3 + 2];
+      rgb[(y * width + x) * 3 + 1] = b[row + x * 3 + 1];
+      rgb[(y * width + x) * 3 + 2] = b[row + x * 3];
+    }
+  }
+  return { width, height, rgb };
+}
+
+function writeBmp(file, { width, height, rgb }) {
+  const stride = Math.ceil((width * 3) / 4) * 4;
+  const b = Buffer.alloc(54 + stride * height);
+  b.write("BM", 0);
+  b.writeUInt32LE(b.length, 2);
+  b.writeUInt32LE(54, 10);
+  b.writeUInt32LE(40, 14);
+  b.writeInt32LE(width, 18);
+  b.writeInt32LE(height, 22);
+  b.writeUInt16LE(1, 26);
+  b.writeUInt16LE(24, 28);
+  b.writeUInt32LE(stride * height, 34);
+  for (let y = 0; y < height; ++y) {
+    for (let x = 0; x < width; ++x) {
+      const at = 54 + (height - 1 - y) * stride + x * 3;
+      b[at] = rgb[(y * width + x) * 3 + 2];
+      b[at + 1] = rgb[(y * width + x) * 3 + 1];
+      b[at + 2] = rgb[(y * width + x) * 3];
+    }
+  }
+  fs.writeFileSync(file, b);
+}
+
+function crop(picture, { x, y, width, height }) {
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let row = 0; row < height; ++row) {
+    const from = ((y + row) * picture.width + x) * 3;
+    picture.rgb.copy(rgb, row * width * 3, from, from + width * 3);
+  }
+  return { width, height, rgb };
+}
+
+// Pixels that differ outside the rate text, and the first of them.
+function difference(a, b) {
+  if (a.width !== b.width || a.height !== b.height) return { count: Infinity, first: "sizes differ" };
+  let count = 0;
+  let first = "";
+  for (let y = 0; y < a.height; ++y) {
+    for (let x = 0; x < a.width; ++x) {
+      if (x < TEXT.x + TEXT.width && y < TEXT.y + TEXT.height) continue;
+      const i = (y * a.width + x) * 3;
+      if (a.rgb[i] !== b.rgb[i] || a.rgb[i + 1] !== b.rgb[i + 1] || a.rgb[i + 2] !== b.rgb[i + 2]) {
+        if (count++ === 0) first = `(${x}, ${y})`;
+      }
+    }
+  }
+  return { count, first };
+}
+
+function run(program, args) {
+  const r = spawnSync(program, args, { encoding: "utf8" });
+  if (r.status !== 0) throw new Error(`${program} ${args.join(" ")}: ${r.stderr || r.error}`);
+  return r.stdout;
+}
+
+// The line of text at the top-left corner of a picture, read with the program's own font.
+function rateText(picture, name) {
+  const file = path.join(work, `${name}.bmp`);
+  writeBmp(file, crop(picture, TEXT));
+  return run(xdrive, ["text", file]).trim();
+}
+
+function probeFrame(y, name) {
+  const file = path.join(work, `${name}.bmp`);
+  run(probe, ["frame", "2.5", String(y), "0", String(VIEW.width), String(VIEW.height), file]);
+  return readBmp(file);
+}
+
+// Walking up column 2 from the start, the picture after every tick until the wall: whichever
+// matches a picture tells how many ticks ran.
+const walkPoses = spawnSync(probe, ["walk"], { input: "1 up\n".repeat(240), encoding: "utf8" })
+  .stdout.trim().split("\n").map((line) => line.split(" ")[1]);
+const walkFrames = new Map();
+function ticksWalked(picture) {
+  for (let ticks = 0; ticks <= walkPoses.length; ++ticks) {
+    const y = ticks === 0 ? "2.5" : walkPoses[ticks - 1];
+    if (!walkFrames.has(y)) walkFrames.set(y, probeFrame(y, `walk_${ticks}`));
+    if (difference(picture, walkFrames.get(y)).count === 0) return ticks;
+  }
+  return -1;
+}
+
+// --- the page ------------------------------------------------------------------------------
+
+const TYPES = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
+                ".css": "text/css" };
+const server = http.createServer((request, response) => {
+  const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
+  const file = path.join(site, name === "/" ? "index.html" : name);
+  fs.readFile(file, (error, data) => {
+    if (error || !file.startsWith(path.resolve(site))) return response.writeHead(404).end();
+    response.writeHead(200, { "Content-Type": TYPES[path.extname(file)] || "application/octet-stream" });
+    response.end(data);
+  });
+});
+await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+const origin = `http://127.0.0.1:${server.address().port}`;
+
+const browser = await launchChromium(CHROMIUM);
+const page = await browser.newPage();
+const fetched = [];
+const problems = [];
+browser.on((m) => {
+  if (m.method === "Network.requestWillBeSent") fetched.push(m.params.request.url);
+  if (m.method === "Runtime.exceptionThrown") problems.push(m.params.exceptionDetails.text);
+});
+
+async function viewPicture() {
+  const base64 = await page.eval(`(() => {
+    const c = document.getElementById("view");
+    const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
+    let s = "";
+    for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);
+    return c.width + " " + c.height + " " + btoa(s);
+  })()`);
+  const [width, height, data] = base64.split(" ");
+  return { width: Number(width), height: Number(height), rgb: Buffer.from(data, "base64") };
+}
+
+async function openPage() {
+  await page.goto(`${origin}/index.html`);
+  for (let i = 0; i < 200; ++i) {
+    const picture = await viewPicture();
+    if (picture.rgb.some((v) => v !== 0)) return picture;
+    await sleep(50);
+  }
+  throw new Error("the page drew nothing within 10 s");
+}
+
+const UP = { key: "ArrowUp", code: "ArrowUp", keyCode: 38 };
+async function holdUp(ms) {
+  await page.key("keyDown", UP);
+  await sleep(ms);
+  await page.key("keyUp", UP);
+  await sleep(300);
+}
+
+async function rateAt(width, height) {
+  await page.eval(`(() => { const b = document.querySelector(".view-box");
+                            b.style.width = "${width}px"; b.style.height = "${height}px"; })()`);
+  await sleep(3500);
+  return rateText(await viewPicture(), `page_rate_${width}`);
+}
+
+const figures = {};
+try {
+  const first = await openPage();
+  const text = rateText(first, "first_text");
+  const start = probeFrame(2.5, "start");
+  const d = difference(first, start);
+  if (d.count !== 0) fail(`the first screen differs from quellon-probe frame 2.5 2.5 0 in ${d.count} pixels, first at ${d.first}`);
+  else say("the first screen equals quellon-probe frame 2.5 2.5 0 307 285 outside the rate text");
+  if (text !== "0 fps") fail(`the first rate text reads "${text}", expected "0 fps"`);
+  await sleep(1500);
+  const later = rateText(await viewPicture(), "later_text");
+  const rate = /^(\d+) fps$/.exec(later);
+  if (!rate || Number(rate[1]) <= 0) fail(`after 1.5 s the rate text reads "${later}", expected a rate above 0`);
+  else say(`the rate text reads "${text}" at first and "${later}" after the first second`);
+
+  await holdUp(3000);
+  const walked = await viewPicture();
+  const wall = probeFrame(11.979991, "at_wall");
+  const w = difference(walked, wall);
+  if (w.count !== 0) fail(`after holding Up for 3 s the view differs from quellon-probe frame 2.5 11.979991 0 in ${w.count} pixels, first at ${w.first}`);
+  else say("holding Up for 3 s walks to the wall: the view equals quellon-probe frame 2.5 11.979991 0");
+
+  figures.pageTicks = 0;
+  for (let i = 0; i < HOLDS; ++i) {
+    await openPage();
+    await sleep(500);
+    await holdUp(HOLD_MS);
+    figures.pageTicks += ticksWalked(await viewPicture());
+  }
+  figures.page307 = await rateAt(307, 285);
+  figures.page1280 = await rateAt(1280, 720);
+} finally {
+  await browser.close();
+  server.close();
+}
+
+const foreign = fetched.filter((url) => !url.startsWith(origin) && !url.startsWith("data:"));
+if (foreign.length > 0) fail(`the page fetched from elsewhere: ${foreign.join(", ")}`);
+else say(`the page fetched ${new Set(fetched).size} files, all from its own folder`);
+if (problems.length > 0) fail(`the page threw: ${problems.join("; ")}`);
+
+// --- the desktop program, in the same run ---------------------------------------------------
+
+const xvfb = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "2048x1536x24", "-nolisten", "tcp"],
+                   { stdio: ["ignore", "ignore", "ignore", "pipe"] });
+const display = await new Promise((resolve, reject) => {
+  xvfb.stdio[3].on("data", (d) => resolve(`:${String(d).trim()}`));
+  xvfb.on("exit", () => reject(new Error("Xvfb did not start")));
+});
+const env = { ...process.env, DISPLAY: display };
+const drive = (...args) => {
+  const r = spawnSync(xdrive, args, { env, encoding: "utf8" });
+  if (r.status !== 0) throw new Error(`xdrive ${args.join(" ")}: ${r.stderr}`);
+  return r.stdout.trim();
+};
+// Runs the desktop program until its first frame is up, hands it to `use`, then closes it.
+async function withDesktop(use) {
+  const desktop = spawn(quellon, [], { env, stdio: "ignore" });
+  try {
+    const wid = drive("find", "Quellon", "10000");
+    const shot = (name) => {
+      const file = path.join(work, `${name}.bmp`);
+      drive("shot", wid, file);
+      return readBmp(file);
+    };
+    for (let i = 0; i < 100 && !/^\d+ fps$/.test(rateText(shot("ready"), "ready_text")); ++i) {
+      await sleep(50);
+    }
+    await use(wid, shot);
+    drive("close", wid);
+  } finally {
+    desktop.kill();
+  }
+}
+try {
+  figures.desktopTicks = 0;
+  for (let i = 0; i < HOLDS; ++i) {
+    await withDesktop(async (wid, shot) => {
+      await sleep(500);
+      drive("hold", wid, String(HOLD_MS), "Up");
+      await sleep(300);
+      figures.desktopTicks += ticksWalked(shot(`desktop_walked_${i}`));
+    });
+  }
+  await withDesktop(async (wid, shot) => {
+    await sleep(3000);
+    figures.desktop307 = rateText(shot("desktop_307"), "desktop_307_text");
+    drive("resize", wid, "1280", "720");
+    await sleep(3500);
+    figures.desktop1280 = rateText(shot("desktop_1280"), "desktop_1280_text");
+  });
+} finally {
+  xvfb.kill();
+}
+
+// --- the pace of ticks, and the figures for the record ---------------------------------------
+
+const { pageTicks, desktopTicks } = figures;
+if (pageTicks < 0 || desktopTicks < 0) {
+  fail(`no tick count matched the pictures after holding Up for ${HOLD_MS} ms (page ${pageTicks}, desktop ${desktopTicks})`);
+} else {
+  const perSecond = (ticks) => (ticks * 1000) / (HOLDS * HOLD_MS);
+  const off = Math.abs(pageTicks - desktopTicks) / desktopTicks;
+  const line = `holding Up ${HOLDS} times ${HOLD_MS} ms: ${pageTicks} ticks in the page (${perSecond(pageTicks).toFixed(0)}/s), ` +
+               `${desktopTicks} on the desktop (${perSecond(desktopTicks).toFixed(0)}/s), ${(off * 100).toFixed(1)} % apart`;
+  if (off > TOLERANCE) fail(`${line}; more than ${TOLERANCE * 100} %`);
+  else say(line);
+}
+say(`frame rate printed: page ${figures.page307} at 307x285, ${figures.page1280} at 1280x720; ` +
+    `desktop ${figures.desktop307} and ${figures.desktop1280}`);
+const sizes = fs.readdirSync(site).map((f) => `${f} ${fs.statSync(path.join(site, f)).size} B`);
+say(`the page's files: ${sizes.join(", ")}`);
+
+fs.rmSync(work, { recursive: true, force: true });
+say(failed ? "FAIL" : "PASS");
+process.exit(failed ? 1 : 0);
