@@ -23,7 +23,7 @@ install_missing() {
         "${missing[@]}"
 }
 
-readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libgtest-dev libbenchmark-dev)
+readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev zlib1g-dev libgtest-dev libbenchmark-dev)
 readonly TEST_PACKAGES=(xvfb libx11-dev libxtst-dev xauth)
 
 # build DIR [CMAKE OPTION...]: configures DIR from this checkout and builds everything.

@@ -66,6 +66,9 @@ int frame(quellon::FrmMain& frm, quellon::HeadlessWindow& window, const Command&
     const quellon::Surface& picture = window.drawingSurface();
     const std::vector<std::uint8_t> bytes =
         endsWith(command.out, ".png") ? quellon::encodePng(picture) : quellon::encodeBmp(picture);
+    if (bytes.empty()) {
+        return fail("cannot encode the picture for " + command.out);
+    }
     std::string error;
     return quellon::writeFileAtomically(command.out, bytes, error) ? 0 : fail(error);
 }
