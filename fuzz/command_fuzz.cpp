@@ -5,7 +5,8 @@
 // operands; X and Y finite and in 0..64, ANGLE finite, each the single-precision value of
 // its text (checked against strtof) written as a plain decimal number; WIDTH and HEIGHT
 // whole numbers in 1..kMaxSidePx written in digits alone; the defaults wherever an operand is not
-// given; OUT non-empty and exactly the argument. A refused command must say why in one
+// given; OUT exactly the argument, ending in .bmp or .png in either case, and the format it
+// names. A refused command must say why in one
 // non-empty line. And a command that is plainly well formed must not be refused.
 #include <algorithm>
 #include <cerrno>
@@ -31,6 +32,21 @@ Verdict both(Verdict a, Verdict b) {
         return Verdict::kInvalid;
     }
     return a == Verdict::kValid && b == Verdict::kValid ? Verdict::kValid : Verdict::kEither;
+}
+
+// The format OUT's last four characters name, compared without regard to case.
+Verdict outVerdict(std::string_view out, Command::Format& format) {
+    if (out.size() < 4) {
+        return Verdict::kInvalid;
+    }
+    std::string ending(out.substr(out.size() - 4));
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    if (ending == ".bmp" || ending == ".png") {
+        format = ending == ".png" ? Command::Format::kPng : Command::Format::kBmp;
+        return Verdict::kValid;
+    }
+    return Verdict::kInvalid;
 }
 
 bool isDigit(char c) {
@@ -221,11 +237,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     } else if (verb == "frame") {
+        Command::Format format = Command::Format::kBmp;
         if (operands == 6) {
-            expected = both(poseVerdict(args, 1), sizesVerdict(args, 4));
-            if (args[6].empty()) {
-                expected = Verdict::kInvalid;
-            }
+            expected = both(both(poseVerdict(args, 1), sizesVerdict(args, 4)),
+                            outVerdict(args[6], format));
         }
         if (result.ok()) {
             FUZZ_CHECK(c.kind == Command::Kind::kFrame, "frame parsed as kind %d",
@@ -233,7 +248,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             checkPose(args, 1, c);
             checkSize(args[4], c.width, "WIDTH");
             checkSize(args[5], c.height, "HEIGHT");
-            FUZZ_CHECK(!c.out.empty() && c.out == args[6], "OUT is \"%s\"", c.out.c_str());
+            FUZZ_CHECK(c.out == args[6], "OUT is \"%s\"", c.out.c_str());
+            FUZZ_CHECK(c.format == format, "OUT \"%s\" read as format %d", c.out.c_str(),
+                       static_cast<int>(c.format));
         }
     } else if (verb == "walk") {
         if (operands == 0) {

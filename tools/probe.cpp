@@ -55,17 +55,14 @@ int cast(quellon::FrmMain& frm, const Command& command) {
     return writeStdout(out) ? 0 : fail("cannot write to standard output");
 }
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 int frame(quellon::FrmMain& frm, quellon::HeadlessWindow& window, const Command& command) {
     window.resize(command.width, command.height);
     frm.clear();
     frm.Raycast();
     const quellon::Surface& picture = window.drawingSurface();
-    const std::vector<std::uint8_t> bytes =
-        endsWith(command.out, ".png") ? quellon::encodePng(picture) : quellon::encodeBmp(picture);
+    const std::vector<std::uint8_t> bytes = command.format == Command::Format::kPng
+                                                ? quellon::encodePng(picture)
+                                                : quellon::encodeBmp(picture);
     if (bytes.empty()) {
         return fail("cannot encode the picture for " + command.out);
     }

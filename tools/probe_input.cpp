@@ -21,7 +21,7 @@ const std::string& usage() {
         std::to_string(Window::kClientWidthPx) + " by " + std::to_string(Window::kClientHeightPx) +
         ")\n"
         "frame  writes the view as the window draws it, without the text, as a 24-bit BMP\n"
-        "       or, when OUT ends in .png, as PNG\n"
+        "       when OUT ends in .bmp, as a PNG when it ends in .png\n"
         "walk   starts from the pose (default 2.5 2.5 0) and reads one step per line: a tick\n"
         "       count and the keys held during those ticks, by name (left right up down comma\n"
         "       period) or decimal virtual-key code; '#' starts a comment line. After each step\n"
@@ -105,6 +105,27 @@ std::string readSize(const std::vector<std::string_view>& args, std::size_t at, 
     return {};
 }
 
+// The image format named by the file name's ending, ignoring case; false for any other name.
+bool formatOf(std::string_view name, Command::Format& format) {
+    constexpr std::size_t kEndingSize = 4;
+    if (name.size() < kEndingSize) {
+        return false;
+    }
+    std::string ending(name.substr(name.size() - kEndingSize));
+    for (char& c : ending) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    if (ending == ".bmp") {
+        format = Command::Format::kBmp;
+        return true;
+    }
+    if (ending == ".png") {
+        format = Command::Format::kPng;
+        return true;
+    }
+    return false;
+}
+
 CommandResult failure(std::string why) {
     return {Command{}, std::move(why)};
 }
@@ -169,6 +190,8 @@ CommandResult parseCommand(const std::vector<std::string_view>& args) {
         c.out = std::string(args[6]);
         if (result.ok() && c.out.empty()) {
             result.error = "OUT must name a file";
+        } else if (result.ok() && !formatOf(c.out, c.format)) {
+            result.error = "OUT must end in .bmp or .png, not " + quoted(c.out);
         }
     } else if (verb == "walk") {
         if (operands != 0 && operands != 3) {

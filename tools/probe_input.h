@@ -22,6 +22,8 @@ inline constexpr int kMaxKeyCode = 65535;
 
 struct Command {
     enum class Kind { kHelp, kCast, kFrame, kWalk };
+    // How a frame is written, by OUT's ending (.bmp or .png, in either case).
+    enum class Format { kBmp, kPng };
     Kind kind = Kind::kHelp;
     // Unless given: the start pose, and the window's size as created.
     float x = kStartX;
@@ -30,6 +32,7 @@ struct Command {
     int width = Window::kClientWidthPx;
     int height = Window::kClientHeightPx;
     std::string out;  // frame: the file to write
+    Format format = Format::kBmp;
 };
 
 struct CommandResult {
