@@ -5,8 +5,9 @@
 namespace quellon {
 
 const Program& thisProgram() {
-    static const Program program{"quellon", FrmMain::Options{},
-                                 [](std::string& error) { return openSdlWindow(error); }};
+    static const Program program{
+        "quellon", "a first-person view of a walled maze, drawn by ray casting", FrmMain::Options{},
+        [](std::string& error) { return openSdlWindow(error); }};
     return program;
 }
 

@@ -101,7 +101,9 @@ namespace quellon {
 
 const Program& thisProgram() {
     static const Program program{
-        "quellon_startup", FrmMain::Options{},
+        "quellon_startup",
+        "the maze's start-up timed from process start to the first frame on screen",
+        FrmMain::Options{},
         [](std::string& error) -> std::unique_ptr<Window> {
             auto sdl = openSdlWindow(error);
             if (!sdl) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/one_line.h"
 #include "platform/window.h"
 #include "tools/text_lines.h"
 
@@ -49,27 +50,6 @@ bool parseWhole(std::string_view text, long& value) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     return ec == std::errc{} && ptr == end && !text.empty() && text.front() != '-';
-}
-
-// The text in double quotes, control characters written as \xHH so that a message
-// stays on one line whatever the argument held.
-std::string quoted(std::string_view text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-    return out;
 }
 
 // Reads X Y ANGLE from args[at..at+2].
