@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# The program's command line, run as a user runs it: --help and --version print and exit 0
-# without a display (so they cannot have needed a window), and any other argument is refused
-# with one line on stderr and status 2.
+# The program's command line and its start without a display, run as a user runs them:
+# --help and --version print and exit 0 without a display (so they cannot have needed a
+# window), and any other argument is refused with one line on stderr and status 2. Without a
+# display (none set, or one that no server answers) the program says so in one line and exits
+# with status 1 within a second, instead of running unseen; a driver chosen by name through
+# SDL_VIDEODRIVER is used as chosen.
 #
 #   command_line_test.sh PROGRAM XDRIVE VERSION
 set -euo pipefail
@@ -74,5 +77,33 @@ expect_refused --help --version
 expect_refused --version extra
 expect_refused $'--x\nsecond line'
 say "other arguments are refused with one line on stderr and status 2"
+
+# expect_no_window NAME [VAR=VALUE...]: the program, run without arguments, gives up at once.
+expect_no_window() {
+    local name="$1"
+    shift
+    run "$name" "$@" --
+    [[ $RUN_STATUS -eq 1 ]] || fail "$name: exited with status $RUN_STATUS, expected 1"
+    ((RUN_MS < 1000)) || fail "$name: took $RUN_MS ms to give up, expected less than a second"
+    expect_one_line "$name" "^$NAME: cannot open a window: [^ ]"
+    say "$name: \"$(cat "$WT_WORK/$name.err")\", status 1 after $RUN_MS ms"
+}
+expect_no_window no_display
+# A display number no server holds: no lock file and no socket for it.
+number=171
+while [[ -e "/tmp/.X$number-lock" || -e "/tmp/.X11-unix/X$number" ]]; do
+    number=$((number + 1))
+done
+expect_no_window display_nowhere "DISPLAY=:$number"
+
+# Chosen by name, the offscreen driver runs the program unseen until SIGTERM closes it.
+env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=offscreen "$WT_QUELLON" \
+    >"$WT_WORK/offscreen.log" 2>&1 &
+WT_APP_PID=$!
+WT_APP_LOG="$WT_WORK/offscreen.log"
+sleep 1
+wt_app_alive || fail "with SDL_VIDEODRIVER=offscreen the program ended instead of running"
+kill -TERM "$WT_APP_PID"
+wt_expect_exit "SIGTERM with SDL_VIDEODRIVER=offscreen"
 
 say "PASS"
