@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/one_line.h"
+#include "assets/images.h"
 
 namespace quellon {
 
@@ -48,7 +49,9 @@ int run(const Program& program) {
     if (!window) {
         return complain(program, "cannot open a window: " + error, kExitFailure);
     }
-    FrmMain frmMain(*window, loadCarriedImages(), program.options);
+    ImageHolders images = loadCarriedImages();
+    window->setIcon(images.picTexture[assets::kIconTexture]);
+    FrmMain frmMain(*window, std::move(images), program.options);
     frmMain.Form_Load();
     if (program.afterRun != nullptr) {
         program.afterRun(*window);

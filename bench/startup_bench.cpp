@@ -70,6 +70,7 @@ class TimedWindow final : public quellon::Window {
         }
     }
     std::uint32_t GetTickCount() override { return inner_->GetTickCount(); }
+    void setIcon(const quellon::Surface& image) override { inner_->setIcon(image); }
 
     void report() const {
         std::printf("process start to first frame on screen: %.1f ms\n", sinceStartMs_);

@@ -266,6 +266,21 @@ class SdlWindow final : public Window {
     // at the first yield, once the first frame is on screen.
     void beep() override { beepPending_ = true; }
 
+    void setIcon(const Surface& image) override {
+        if (image.width() <= 0 || image.height() <= 0) {
+            return;
+        }
+        // SDL only reads the pixels here (SDL_SetWindowIcon keeps a converted copy).
+        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<Colour*>(image.data()), image.width(), image.height(), 32,
+            image.width() * static_cast<int>(sizeof(Colour)), SDL_PIXELFORMAT_XBGR8888);
+        if (icon == nullptr) {
+            return;
+        }
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
+    }
+
   private:
     void playBeep() {
         {
