@@ -24,7 +24,7 @@ install_missing() {
 }
 
 readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev zlib1g-dev libgtest-dev libbenchmark-dev)
-readonly TEST_PACKAGES=(xvfb libx11-dev libxtst-dev xauth python3)
+readonly TEST_PACKAGES=(xvfb libx11-dev libxtst-dev xauth python3 desktop-file-utils dpkg-dev groff-base)
 
 # build DIR [CMAKE OPTION...]: configures DIR from this checkout and builds everything.
 build() {
