@@ -1,6 +1,7 @@
 # The Debian package, made from the install rules by CPack: `cpack -G DEB` in the build folder
 # (after building) writes quellon_<version>_<architecture>.deb. Its library dependencies are
-# worked out by dpkg-shlibdeps (Debian's dpkg-dev) from the installed executables.
+# worked out by dpkg-shlibdeps (Debian's dpkg-dev) from the installed executables; without it
+# cpack fails rather than write a package that depends on nothing.
 set(QUELLON_PACKAGE_MAINTAINER "Quellon developers <quellon@invalid>"
     CACHE STRING "The Debian package's Maintainer field: a name and an e-mail address")
 
@@ -24,4 +25,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/package_check.cmake)
 include(CPack)
