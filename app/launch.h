@@ -31,9 +31,9 @@ inline constexpr int kExitFailure = 1;  // no window opens, or standard output c
 inline constexpr int kExitUsage = 2;    // an argument other than --help or --version
 
 // Without arguments, opens the window, gives it the program's icon and runs the main window's
-// start-up and frame loop in it; with --help or --version alone, prints the usage or the version
-// and opens no window. Anything else is refused with one line on stderr. Returns the process's exit
-// status.
+// start-up and frame loop in it; with --help or --version alone, prints the usage or the
+// version and opens no window. Anything else is refused with one line on stderr. Returns the
+// process's exit status.
 int launch(int argc, char** argv, const Program& program);
 
 }  // namespace quellon
