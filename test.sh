@@ -8,17 +8,18 @@ QUELLON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$QUELLON_ROOT/scripts/setup.sh"
 
 dir="$QUELLON_ROOT/build"
-options=(-DCMAKE_BUILD_TYPE=Release -DQUELLON_WERROR=ON)
+# Tests and benchmarks on: build/ is shared with ./run.sh, which turns them off.
+options=(-DQUELLON_WERROR=ON -DQUELLON_BUILD_TESTS=ON -DQUELLON_BUILD_BENCH=ON)
 case "${1:-}" in
-    "") ;;
+    "") options+=(-DCMAKE_BUILD_TYPE=Release) ;;
     --sanitize)
         dir="$QUELLON_ROOT/build-sanitize"
-        options=(-DCMAKE_BUILD_TYPE=Debug -DQUELLON_WERROR=ON -DQUELLON_SANITIZE=ON)
+        options+=(-DCMAKE_BUILD_TYPE=Debug -DQUELLON_SANITIZE=ON)
         ;;
     *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
 esac
 
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-build "$dir" "${options[@]}"
+build "$dir" all "${options[@]}"
 cd "$dir"
 ctest --output-on-failure --timeout 900 -j "$(nproc)"

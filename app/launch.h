@@ -1,6 +1,7 @@
 // How a program built on the main window starts and ends. Every such program has the same
-// main() (app/main.cpp); what differs between them, their name, their window and their
-// options, each executable says once in its own thisProgram().
+// main() (app/main.cpp) and the same command line (--help, --version, nothing else); what
+// differs between them, their name, summary, window and options, each executable says once in
+// its own thisProgram().
 #pragma once
 
 #include <memory>
@@ -12,7 +13,8 @@
 namespace quellon {
 
 struct Program {
-    const char* name;  // as the program calls itself in messages
+    const char* name;     // as the program calls itself in messages
+    const char* summary;  // what it is, in a few words, for --help: "a first-person view of ..."
     FrmMain::Options options;
     // Opens the program's window, hidden; on failure returns null and says why in `error`.
     std::unique_ptr<Window> (*openWindow)(std::string& error);
@@ -21,13 +23,26 @@ struct Program {
     // Runs once the main window object exists, before its start-up (the lab connects its
     // panel to it here); may be null.
     void (*attach)(FrmMain& frm) = nullptr;
+    // What --help says besides the keys, one or more whole lines; may be null.
+    const char* moreHelp = nullptr;
 };
+
+// What quellon is, as its --help says, on the desktop and in the browser alike.
+inline constexpr const char* kQuellonSummary =
+    "a first-person view of a walled maze, drawn by ray casting";
 
 // Supplied once by each executable.
 const Program& thisProgram();
 
-// Opens the window and runs the main window's start-up and frame loop in it. Returns the
-// process's exit status: 0 once a close request has ended the loop, 1 when no window opens.
+// The exit statuses of every program built on the main window.
+inline constexpr int kExitSuccess = 0;  // the window was closed, or --help or --version printed
+inline constexpr int kExitFailure = 1;  // no window opens, or standard output cannot be written
+inline constexpr int kExitUsage = 2;    // an argument other than --help or --version
+
+// Without arguments, opens the window, gives it the program's icon and runs the main window's
+// start-up and frame loop in it; with --help or --version alone, prints the usage or the
+// version and opens no window. Anything else is refused with one line on stderr. Returns the
+// process's exit status.
 int launch(int argc, char** argv, const Program& program);
 
 }  // namespace quellon

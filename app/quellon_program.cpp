@@ -5,7 +5,7 @@
 namespace quellon {
 
 const Program& thisProgram() {
-    static const Program program{"quellon", FrmMain::Options{},
+    static const Program program{"quellon", kQuellonSummary, FrmMain::Options{},
                                  [](std::string& error) { return openSdlWindow(error); }};
     return program;
 }

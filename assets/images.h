@@ -6,6 +6,10 @@
 
 namespace quellon::assets {
 
+// The texture element the program's icon is made from: the window shows it as it is, and the
+// desktop's icons are scaled from it. Chosen by the build (assets/CMakeLists.txt).
+inline constexpr int kIconTexture = QUELLON_ICON_TEXTURE;
+
 // The level image, one pixel per map cell.
 std::span<const std::uint8_t> levelImage();
 // How many texture images are carried: one per element.

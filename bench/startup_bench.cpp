@@ -70,6 +70,7 @@ class TimedWindow final : public quellon::Window {
         }
     }
     std::uint32_t GetTickCount() override { return inner_->GetTickCount(); }
+    void setIcon(const quellon::Surface& image) override { inner_->setIcon(image); }
 
     void report() const {
         std::printf("process start to first frame on screen: %.1f ms\n", sinceStartMs_);
@@ -101,7 +102,9 @@ namespace quellon {
 
 const Program& thisProgram() {
     static const Program program{
-        "quellon_startup", FrmMain::Options{},
+        "quellon_startup",
+        "the maze's start-up timed from process start to the first frame on screen",
+        FrmMain::Options{},
         [](std::string& error) -> std::unique_ptr<Window> {
             auto sdl = openSdlWindow(error);
             if (!sdl) {

@@ -5,10 +5,11 @@
 // operands; X and Y finite and in 0..64, ANGLE finite, each the single-precision value of
 // its text (checked against strtof) written as a plain decimal number; WIDTH and HEIGHT
 // whole numbers in 1..kMaxSidePx written in digits alone; the defaults wherever an operand is not
-// given; OUT exactly the argument and ending in .bmp or .png; options after the operands in
-// pairs, each at most once: --level with a non-empty value anywhere, --scale 1..32 and --strip
-// below the strip count for map only. A refused command must say why in one non-empty line.
-// And a command that is plainly well formed must not be refused.
+// given; OUT exactly the argument, ending in .bmp or .png in either case, and the format it
+// names; options after the operands in pairs, each at most once: --level with a non-empty
+// value anywhere, --scale 1..32 and --strip below the strip count for map only. A refused
+// command must say why in one non-empty line. And a command that is plainly well formed must
+// not be refused.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -33,6 +34,21 @@ Verdict both(Verdict a, Verdict b) {
         return Verdict::kInvalid;
     }
     return a == Verdict::kValid && b == Verdict::kValid ? Verdict::kValid : Verdict::kEither;
+}
+
+// The format OUT's last four characters name, compared without regard to case.
+Verdict outVerdict(std::string_view out, Command::Format& format) {
+    if (out.size() < 4) {
+        return Verdict::kInvalid;
+    }
+    std::string ending(out.substr(out.size() - 4));
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    if (ending == ".bmp" || ending == ".png") {
+        format = ending == ".png" ? Command::Format::kPng : Command::Format::kBmp;
+        return Verdict::kValid;
+    }
+    return Verdict::kInvalid;
 }
 
 bool isDigit(char c) {
@@ -176,13 +192,6 @@ long digitsValue(std::string_view text) {
     return value;
 }
 
-bool goodOut(std::string_view out) {
-    const auto endsWith = [&](std::string_view suffix) {
-        return out.size() >= suffix.size() && out.substr(out.size() - suffix.size()) == suffix;
-    };
-    return endsWith(".bmp") || endsWith(".png");
-}
-
 // The options after the operands: pairs of a name and a value, each name at most once.
 // `width` is the frame's width if it is valid, for the strips a map has.
 Verdict optionsVerdict(const std::vector<std::string_view>& options, bool map, long width) {
@@ -299,13 +308,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     } else if (verb == "frame" || verb == "map") {
         const bool map = verb == "map";
+        Command::Format format = Command::Format::kBmp;
         if (operands == 6) {
             const Verdict sizes = sizesVerdict(args, 4);
             const long width = sizes == Verdict::kValid ? digitsValue(args[4]) : 0;
             expected = both(both(poseVerdict(args, 1), sizes), optionsVerdict(options, map, width));
-            if (!goodOut(args[6])) {
-                expected = Verdict::kInvalid;
-            }
+            expected = both(expected, outVerdict(args[6], format));
         }
         if (result.ok()) {
             FUZZ_CHECK(c.kind == (map ? Command::Kind::kMap : Command::Kind::kFrame),
@@ -313,7 +321,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             checkPose(args, 1, c);
             checkSize(args[4], c.width, "WIDTH");
             checkSize(args[5], c.height, "HEIGHT");
-            FUZZ_CHECK(goodOut(c.out) && c.out == args[6], "OUT is \"%s\"", c.out.c_str());
+            FUZZ_CHECK(c.out == args[6], "OUT is \"%s\"", c.out.c_str());
+            FUZZ_CHECK(c.format == format, "OUT \"%s\" read as format %d", c.out.c_str(),
+                       static_cast<int>(c.format));
         }
     } else if (verb == "walk") {
         if (operands == 0) {

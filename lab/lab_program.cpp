@@ -18,11 +18,22 @@ LabPanel& panel() {
 
 const Program& thisProgram() {
     static const Program program{
-        "quellon-lab", FrmMain::Options{.keepFrameStrips = true},
-        [](std::string& error) {
-            return openSdlWindow(error, WindowSpec{.title = "Quellon Lab", .panel = &panel()});
-        },
-        nullptr, [](FrmMain& frm) { panel().attach(frm); }};
+        .name = "quellon-lab",
+        .summary = "quellon's view beside the maze from above, with the rays behind the picture",
+        .options = FrmMain::Options{.keepFrameStrips = true},
+        .openWindow =
+            [](std::string& error) {
+                return openSdlWindow(error, WindowSpec{.title = "Quellon Lab", .panel = &panel()});
+            },
+        .attach = [](FrmMain& frm) { panel().attach(frm); },
+        .moreHelp =
+            "Beside the view, the maze from above with the rays of every frame:\n"
+            "  point at the view   pick a strip: its ray, the crossings its two walks\n"
+            "                      read and its numbers\n"
+            "  click the map       paint a cell: open floor and the five walls in turn\n"
+            "  wheel               zoom the map\n"
+            "  S                   save the painted grid where the panel says, for\n"
+            "                      quellon-make-level\n"};
     return program;
 }
 

@@ -39,6 +39,7 @@ class HeadlessWindow final : public Window {
     void yield(WindowEvents& events) override;
     std::uint32_t GetTickCount() override;
     void beep() override { ++beepCount_; }
+    void setIcon(const Surface& /*image*/) override {}  // nothing is shown, icons included
 
     // Test controls.
     void setTicks(std::uint32_t ticks) { ticks_ = ticks; }

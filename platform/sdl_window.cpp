@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace quellon {
@@ -132,13 +134,42 @@ int virtualKeyFor(SDL_Keycode key) {
     }
 }
 
+// Drivers that draw nowhere. SDL falls back on its offscreen driver when no window system
+// answers; the program then refuses to run unseen, unless the user chose that driver by name.
+bool drawsNowhere(const char* name) {
+    const std::string_view driver = name != nullptr ? name : "";
+    return driver == "offscreen" || driver == "dummy" || driver == "evdev";
+}
+
+bool isSet(const char* variable) {
+    const char* value = SDL_getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// Why no window system answered, from the places SDL looked.
+std::string missingDisplayReason() {
+    std::string reason = "no display (";
+    if (isSet("DISPLAY")) {
+        reason += "the X display \"" + std::string(SDL_getenv("DISPLAY")) + "\" cannot be opened";
+    } else {
+        reason += "DISPLAY is not set";
+    }
+    if (isSet("WAYLAND_DISPLAY")) {
+        reason +=
+            ", nor the Wayland display \"" + std::string(SDL_getenv("WAYLAND_DISPLAY")) + "\"";
+    }
+    return reason + ")";
+}
+
 int shiftStateOf(Uint16 mod) {
     return ((mod & KMOD_SHIFT) ? kShiftMask : 0) | ((mod & KMOD_CTRL) ? kCtrlMask : 0) |
            ((mod & KMOD_ALT) ? kAltMask : 0);
 }
 
-// Some audio libraries print their own complaints when there is no sound device; a program
-// with no audio simply stays silent, so their stderr chatter is kept out while one opens.
+// Some libraries behind SDL print their own complaints when they find no device (audio
+// libraries without a sound card, libwayland without a compositor). A program without audio
+// simply stays silent and one without a display says so once, so their stderr chatter is kept
+// out while SDL looks.
 class QuietStderr {
   public:
     QuietStderr() {
@@ -185,8 +216,17 @@ class SdlWindow final : public Window {
         // The window's own pixels, not a texture of a renderer behind them: on X11 a
         // shared-memory image the server reads straight from.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-            error = SDL_GetError();
+        {
+            // Window systems that do not answer may say so on stderr themselves (libwayland
+            // does); the one reason is reported by the caller.
+            const QuietStderr quiet;
+            if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+                error = SDL_GetError();
+                return false;
+            }
+        }
+        if (!isSet("SDL_VIDEODRIVER") && drawsNowhere(SDL_GetCurrentVideoDriver())) {
+            error = missingDisplayReason();
             return false;
         }
         window_ = SDL_CreateWindow(spec.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -230,6 +270,21 @@ class SdlWindow final : public Window {
     // Opening the audio device takes milliseconds, so the beep asked for at start-up sounds
     // at the first yield, once the first frame is on screen.
     void beep() override { beepPending_ = true; }
+
+    void setIcon(const Surface& image) override {
+        if (image.width() <= 0 || image.height() <= 0) {
+            return;
+        }
+        // SDL only reads the pixels here (SDL_SetWindowIcon keeps a converted copy).
+        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<Colour*>(image.data()), image.width(), image.height(), 32,
+            image.width() * static_cast<int>(sizeof(Colour)), SDL_PIXELFORMAT_XBGR8888);
+        if (icon == nullptr) {
+            return;
+        }
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
+    }
 
   private:
     void playBeep() {

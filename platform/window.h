@@ -65,6 +65,10 @@ class Window {
     virtual std::uint32_t GetTickCount() = 0;
     // Start-up: one short audible beep; returns at once and never fails.
     virtual void beep() = 0;
+    // Launch, before show: the picture the window system shows for the window (in its title
+    // bar, its task switcher). The backend keeps its own copy. A picture the window system
+    // cannot take leaves its default one: an icon is never worth failing over.
+    virtual void setIcon(const Surface& image) = 0;
 
     // The persistent drawing surface: the client area's size, read live by the renderer.
     Surface& drawingSurface() { return surface_; }

@@ -1,5 +1,24 @@
-# Shared by run.sh and test.sh: installs the Debian packages that are missing, then
-# configures and builds. Sourced, not run.
+# Shared by run.sh and test.sh: installs the Debian packages that are missing, then configures
+# and builds, a line per step; a step's full output is shown only when it fails. Sourced, not
+# run.
+
+# What building and running the program needs, and what the tests need besides.
+readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev zlib1g-dev)
+readonly TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb libx11-dev libxtst-dev xauth python3
+    desktop-file-utils dpkg-dev groff-base)
+
+# step TEXT LOG COMMAND...: says TEXT, runs COMMAND with its output in LOG; on failure shows
+# LOG and exits.
+step() {
+    local text="$1" log="$2"
+    shift 2
+    echo "$text"
+    if ! "$@" >"$log" 2>&1; then
+        echo "$text failed:" >&2
+        cat "$log" >&2
+        exit 1
+    fi
+}
 
 # install_missing PACKAGE...: apt-get installs those not already installed (sudo if not root).
 install_missing() {
@@ -13,23 +32,26 @@ install_missing() {
     if [[ ${#missing[@]} -eq 0 ]]; then
         return 0
     fi
-    echo "Installing ${missing[*]}"
     local sudo=()
     if [[ $(id -u) -ne 0 ]]; then
         sudo=(sudo)
     fi
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
+    local log
+    log="$(mktemp)"
+    step "Updating the package lists" "$log" "${sudo[@]}" apt-get update -qq
+    step "Installing ${missing[*]}" "$log" "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    rm -f "$log"
 }
 
-readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libgtest-dev libbenchmark-dev)
-readonly TEST_PACKAGES=(xvfb libx11-dev libxtst-dev xauth)
-
-# build DIR [CMAKE OPTION...]: configures DIR from this checkout and builds everything.
+# build DIR TARGET [CMAKE OPTION...]: configures DIR from this checkout and builds TARGET
+# (`all` for everything). The logs stay in DIR.
 build() {
-    local dir="$1"
-    shift
-    cmake -S "$QUELLON_ROOT" -B "$dir" "$@" >/dev/null
-    cmake --build "$dir" --parallel "$(nproc)"
+    local dir="$1" target="$2"
+    shift 2
+    mkdir -p "$dir"
+    step "Configuring ${dir#"$QUELLON_ROOT"/}/" "$dir/configure.log" \
+        cmake -S "$QUELLON_ROOT" -B "$dir" "$@"
+    step "Building $target" "$dir/build.log" \
+        cmake --build "$dir" --target "$target" --parallel "$(nproc)"
 }

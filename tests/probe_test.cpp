@@ -37,6 +37,11 @@ TEST(ProbeInputTest, AcceptsEachCommandWithItsArguments) {
     r = parse({"frame", "2.5", "2.5", "0", "640", "480", "out.png"});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.command.out, "out.png");
+    EXPECT_EQ(r.command.format, Command::Format::kPng);
+    EXPECT_EQ(parse({"frame", "2.5", "2.5", "0", "9", "9", "A.BMP"}).command.format,
+              Command::Format::kBmp);
+    EXPECT_EQ(parse({"frame", "2.5", "2.5", "0", "9", "9", "dir.bmp/x.Png"}).command.format,
+              Command::Format::kPng);
     r = parse({"walk"});
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.command.x, 2.5f);
@@ -87,6 +92,10 @@ TEST(ProbeInputTest, RefusesBadArgumentsWithAReason) {
         {{"cast", "2", "2", "0", "99999999999999999999", "5"}, "WIDTH must be"},
         {{"cast", "2", "2", "0", "5", "0"}, "HEIGHT must be"},
         {{"frame", "2", "2", "0", "5", "5", ""}, "OUT must name a file"},
+        {{"frame", "2", "2", "0", "5", "5", "x.jpg"},
+         "OUT must end in .bmp or .png, not \"x.jpg\""},
+        {{"frame", "2", "2", "0", "5", "5", "x.png.tmp"}, "OUT must end in .bmp or .png"},
+        {{"frame", "2", "2", "0", "5", "5", "png"}, "OUT must end in .bmp or .png"},
         {{"--help", "cast"}, "--help takes no arguments"},
         {{"frame", "2", "2", "0", "5", "5", "x.jpg"}, "OUT must end in .bmp or .png"},
         {{"map", "2", "2", "0", "5", "5", "m.png", "--scale", "0"}, "--scale must be"},
@@ -153,9 +162,9 @@ struct ProbeRun {
     std::string out;
 };
 
-ProbeRun runProbe(const std::string& args) {
-    const std::string command = std::string(QUELLON_PROBE) + " " + args + " 2>/dev/null";
-    // Through the shell for the redirection; the command is the test's own.
+// Runs a command line of the test's own through the shell; stdout is captured, stderr dropped.
+ProbeRun runShell(const std::string& commandLine) {
+    const std::string command = commandLine + " 2>/dev/null";
     std::FILE* pipe = ::popen(command.c_str(), "r");  // NOLINT(cert-env33-c)
     ProbeRun run{-1, {}};
     if (pipe == nullptr) {
@@ -171,15 +180,23 @@ ProbeRun runProbe(const std::string& args) {
     return run;
 }
 
+ProbeRun runProbe(const std::string& args) {
+    return runShell(std::string(QUELLON_PROBE) + " " + args);
+}
+
 TEST(ProbeRunTest, BadInputExitsWithTwoAndWritesNothing) {
     const std::string dir = ::testing::TempDir();
-    for (const std::string args :
-         {"", "cast", "cast 1 2", "cast 99 2 0", "frame 2.5 2.5 0 10 10 /nonexistent/dir/x.bmp",
-          "walk 1 2", "walk < /dev/null x"}) {
+    const std::string jpeg = dir + "probe_frame.jpg";
+    for (const std::string& args :
+         {std::string(), std::string("cast"), std::string("cast 1 2"), std::string("cast 99 2 0"),
+          std::string("frame 2.5 2.5 0 10 10 /nonexistent/dir/x.bmp"),
+          "frame 2.5 2.5 0 10 10 " + jpeg, std::string("walk 1 2"),
+          std::string("walk < /dev/null x")}) {
         const ProbeRun run = runProbe(args);
         EXPECT_EQ(run.status, 2) << "quellon-probe " << args;
         EXPECT_TRUE(run.out.empty()) << "quellon-probe " << args;
     }
+    EXPECT_FALSE(std::ifstream(jpeg).good()) << "a frame was written under a name it refused";
     const std::string script = dir + "bad_walk.script";
     std::ofstream(script) << "5 up\n5 sideways\n";
     const ProbeRun bad = runProbe("walk < " + script);
@@ -210,10 +227,23 @@ TEST(ProbeRunTest, FrameFilesHoldTheViewAsTheWindowDrawsIt) {
     frm.Raycast();
     EXPECT_EQ(picture.image, window.drawingSurface());
 
+    // The PNG as a decoder that shares no code with the probe reads it: the same pixels, in
+    // fewer bytes than they take raw.
+    const ProbeRun decoded =
+        runShell("python3 " QUELLON_SOURCE_DIR "/tests/png_decode.py " + pngPath);
+    ASSERT_EQ(decoded.status, 0) << "tests/png_decode.py could not read " << pngPath;
+    std::string expected = "P6\n101 57\n255\n";
+    for (int y = 0; y < 57; ++y) {
+        for (int x = 0; x < 101; ++x) {
+            const Colour c = window.drawingSurface().at(x, y);
+            expected += {static_cast<char>(redOf(c)), static_cast<char>(greenOf(c)),
+                         static_cast<char>(blueOf(c))};
+        }
+    }
+    EXPECT_TRUE(decoded.out == expected) << "the PNG's pixels differ from the view";
     const auto png = readFile(pngPath, error);
     ASSERT_TRUE(png) << error;
-    EXPECT_EQ((*png)[1], 'P');
-    EXPECT_GT(png->size(), 101u * 57u * 3u);
+    EXPECT_LT(png->size(), 101u * 57u * 3u) << "the PNG is compressed";
 }
 
 }  // namespace

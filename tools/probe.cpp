@@ -19,9 +19,6 @@ namespace {
 
 using quellon::probe::Command;
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
 
 int fail(const std::string& message) {
     (void)std::fprintf(stderr, "quellon-probe: %s\n", message.c_str());
@@ -78,8 +75,16 @@ int cast(quellon::FrmMain& frm, const Command& command) {
     return writeStdout(out) ? 0 : fail("cannot write to standard output");
 }
 
-std::vector<std::uint8_t> encodeFor(const std::string& path, const quellon::Surface& picture) {
-    return endsWith(path, ".png") ? quellon::encodePng(picture) : quellon::encodeBmp(picture);
+// Writes the picture in the format OUT names; false with the reason in `error` if it cannot.
+bool writePicture(const Command& command, const quellon::Surface& picture, std::string& error) {
+    const std::vector<std::uint8_t> bytes = command.format == Command::Format::kPng
+                                                ? quellon::encodePng(picture)
+                                                : quellon::encodeBmp(picture);
+    if (bytes.empty()) {
+        error = "cannot encode the picture for " + command.out;
+        return false;
+    }
+    return quellon::writeFileAtomically(command.out, bytes, error);
 }
 
 int frame(quellon::FrmMain& frm, quellon::HeadlessWindow& window, const Command& command) {
@@ -87,10 +92,7 @@ int frame(quellon::FrmMain& frm, quellon::HeadlessWindow& window, const Command&
     frm.clear();
     frm.Raycast();
     std::string error;
-    return quellon::writeFileAtomically(command.out,
-                                        encodeFor(command.out, window.drawingSurface()), error)
-               ? 0
-               : fail(error);
+    return writePicture(command, window.drawingSurface(), error) ? 0 : fail(error);
 }
 
 int map(quellon::FrmMain& frm, const Command& command) {
@@ -109,7 +111,7 @@ int map(quellon::FrmMain& frm, const Command& command) {
     quellon::drawRayMap(picture, quellon::RayMapView{command.scale, 0, 0}, sceneOf(frm), strips,
                         chosen);
     std::string error;
-    if (!quellon::writeFileAtomically(command.out, encodeFor(command.out, picture), error)) {
+    if (!writePicture(command, picture, error)) {
         return fail(error);
     }
     if (command.strip < 0) {

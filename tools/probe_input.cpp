@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "app/one_line.h"
 #include "platform/window.h"
 #include "tools/text_lines.h"
 
@@ -25,7 +26,7 @@ const std::string& usage() {
         std::to_string(Window::kClientWidthPx) + " by " + std::to_string(Window::kClientHeightPx) +
         ")\n"
         "frame  writes the view as the window draws it, without the text, as a 24-bit BMP\n"
-        "       or, when OUT ends in .png, as PNG\n"
+        "       when OUT ends in .bmp, as a PNG when it ends in .png\n"
         "map    writes the level from above with the rays of that view, S pixels per cell\n"
         "       (default " +
         std::to_string(kDefaultMapScale) + ", " + std::to_string(kMinMapScale) + ".." +
@@ -64,27 +65,6 @@ bool parseWhole(std::string_view text, long& value) {
     return ec == std::errc{} && ptr == end && !text.empty() && text.front() != '-';
 }
 
-// The text in double quotes, control characters written as \xHH so that a message
-// stays on one line whatever the argument held.
-std::string quoted(std::string_view text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-    return out;
-}
-
 // Reads X Y ANGLE from args[at..at+2].
 std::string readPose(const std::vector<std::string_view>& args, std::size_t at, Command& c) {
     if (!parseFloat(args[at], c.x) || c.x < 0 || c.x > kMaxPosition) {
@@ -118,6 +98,27 @@ std::string readSize(const std::vector<std::string_view>& args, std::size_t at, 
     return {};
 }
 
+// The image format named by the file name's ending, ignoring case; false for any other name.
+bool formatOf(std::string_view name, Command::Format& format) {
+    constexpr std::size_t kEndingSize = 4;
+    if (name.size() < kEndingSize) {
+        return false;
+    }
+    std::string ending(name.substr(name.size() - kEndingSize));
+    for (char& c : ending) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    if (ending == ".bmp") {
+        format = Command::Format::kBmp;
+        return true;
+    }
+    if (ending == ".png") {
+        format = Command::Format::kPng;
+        return true;
+    }
+    return false;
+}
+
 CommandResult failure(std::string why) {
     return {Command{}, std::move(why)};
 }
@@ -146,16 +147,12 @@ int keyCodeFor(std::string_view word) {
 
 namespace {
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 std::string readOut(std::string_view text, Command& c) {
     c.out = std::string(text);
     if (c.out.empty()) {
         return "OUT must name a file";
     }
-    if (!endsWith(c.out, ".bmp") && !endsWith(c.out, ".png")) {
+    if (!formatOf(c.out, c.format)) {
         return "OUT must end in .bmp or .png, not " + quoted(text);
     }
     return {};

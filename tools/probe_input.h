@@ -23,6 +23,8 @@ inline constexpr int kMaxKeyCode = 65535;
 
 struct Command {
     enum class Kind { kHelp, kCast, kFrame, kWalk, kMap };
+    // How a frame or map is written, by OUT's ending (.bmp or .png, in either case).
+    enum class Format { kBmp, kPng };
     Kind kind = Kind::kHelp;
     // Unless given: the start pose, and the window's size as created.
     float x = kStartX;
@@ -30,7 +32,8 @@ struct Command {
     float angle = 0.0f;
     int width = Window::kClientWidthPx;
     int height = Window::kClientHeightPx;
-    std::string out;    // frame and map: the file to write
+    std::string out;  // frame and map: the file to write
+    Format format = Format::kBmp;
     std::string level;  // --level: a level grid to use instead of the carried level image
     int scale = kDefaultMapScale;  // map --scale: pixels per cell
     int strip = -1;                // map --strip: the strip to show in detail, or -1

@@ -6,8 +6,10 @@
 namespace quellon {
 
 const Program& thisProgram() {
-    static const Program program{"quellon-blank", FrmMain::Options{.drawView = false},
-                                 [](std::string& error) { return openSdlWindow(error); }};
+    static const Program program{
+        "quellon-blank", "the maze's window and frame loop with the view left undrawn, for tests",
+        FrmMain::Options{.drawView = false},
+        [](std::string& error) { return openSdlWindow(error); }};
     return program;
 }
 

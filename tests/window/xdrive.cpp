@@ -3,6 +3,7 @@
 //   xdrive find TITLE [TIMEOUT_MS]          id of the mapped window named TITLE (waits for it)
 //   xdrive geometry WID                     "WIDTH HEIGHT" of the client area
 //   xdrive shot WID OUT.bmp                 the client area's pixels as a 24-bit BMP
+//   xdrive icon WID OUT.bmp                 the window's icon (_NET_WM_ICON); fails unless opaque
 //   xdrive key WID down|up KEY...           real key events (XTest) for keysym names
 //   xdrive hold WID MS KEY...               keys down, and up again MS milliseconds later
 //   xdrive close WID                        WM_DELETE_WINDOW, as a window manager sends it
@@ -353,6 +354,65 @@ int commandShot(const std::vector<std::string_view>& args) {
     }
     XDestroyImage(image);
     writeFile(std::string(args[1]), quellon::encodeBmp(shot));
+    return kOk;
+}
+
+// --- icon -----------------------------------------------------------------------------------
+
+// The first picture of the window's _NET_WM_ICON: width, height, then ARGB pixels row by row,
+// each a 32-bit CARDINAL (which Xlib hands over as a long).
+int commandIcon(const std::vector<std::string_view>& args) {
+    if (args.size() != 2) {
+        usage("xdrive icon WID OUT.bmp");
+    }
+    Connection x;
+    const ::Window window = windowArg(x, args[0]);
+    const Atom netWmIcon = XInternAtom(x.get(), "_NET_WM_ICON", False);
+    constexpr long kMaxLongs = 2 + 1024L * 1024L;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x.get(), window, netWmIcon, 0, kMaxLongs, False, XA_CARDINAL, &type,
+                           &format, &count, &remaining, &data) != Success) {
+        x.check("reading _NET_WM_ICON");
+        fail(kUsage, "cannot read _NET_WM_ICON of window " + std::string(args[0]));
+    }
+    std::vector<unsigned long> words;
+    if (data != nullptr) {
+        const auto* longs = reinterpret_cast<const unsigned long*>(data);
+        words.assign(longs, longs + count);
+        XFree(data);
+    }
+    if (type != XA_CARDINAL || format != 32 || words.size() < 2) {
+        fail(kCheckFailed, "window " + std::string(args[0]) + " has no icon");
+    }
+    const unsigned long width = words[0];
+    const unsigned long height = words[1];
+    if (width == 0 || height == 0 || width > 1024 || height > 1024 ||
+        words.size() < 2 + width * height) {
+        fail(kCheckFailed, "the icon claims " + std::to_string(width) + "x" +
+                               std::to_string(height) + " pixels in " +
+                               std::to_string(words.size() - 2) + " words");
+    }
+    quellon::Surface icon(static_cast<int>(width), static_cast<int>(height));
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x0 = 0; x0 < icon.width(); ++x0) {
+            const unsigned long argb =
+                words[2 + static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x0)];
+            if ((argb >> 24 & 0xFF) != 0xFF) {
+                fail(kCheckFailed, "icon pixel " + std::to_string(x0) + "," + std::to_string(y) +
+                                       " is not opaque (alpha " +
+                                       std::to_string(argb >> 24 & 0xFF) + ")");
+            }
+            icon.set(x0, y,
+                     quellon::rgb(static_cast<std::uint8_t>(argb >> 16),
+                                  static_cast<std::uint8_t>(argb >> 8),
+                                  static_cast<std::uint8_t>(argb)));
+        }
+    }
+    writeFile(std::string(args[1]), quellon::encodeBmp(icon));
     return kOk;
 }
 
@@ -720,9 +780,8 @@ int commandCrop(const std::vector<std::string_view>& args) {
 }
 
 constexpr const char* kUsageText =
-    "xdrive "
-    "find|geometry|shot|key|hold|close|resize|compare|text|rss|blank|pointer|click|wheel|crop "
-    "... (see the top of xdrive.cpp)";
+    "xdrive find|geometry|shot|icon|key|hold|close|resize|compare|text|rss|blank|pointer|click|"
+    "wheel|crop ... (see the top of xdrive.cpp)";
 
 int run(int argc, char** argv) {
     if (argc < 2) {
@@ -736,6 +795,8 @@ int run(int argc, char** argv) {
         return commandGeometry(args);
     if (command == "shot")
         return commandShot(args);
+    if (command == "icon")
+        return commandIcon(args);
     if (command == "key")
         return commandKey(args);
     if (command == "hold")

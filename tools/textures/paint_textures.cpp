@@ -166,9 +166,12 @@ int main(int argc, char** argv) {
         }
     }
     if (wantSheet) {
+        const std::vector<std::uint8_t> png = quellon::encodePng(makeSheet(textures));
+        if (png.empty()) {
+            return fail("cannot encode the contact sheet for " + sheetPath);
+        }
         std::string problem;
-        if (!quellon::writeFileAtomically(sheetPath, quellon::encodePng(makeSheet(textures)),
-                                          problem)) {
+        if (!quellon::writeFileAtomically(sheetPath, png, problem)) {
             return fail(problem);
         }
     }
