@@ -21,5 +21,15 @@ esac
 
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build "$dir" all "${options[@]}"
+# The page's test in a browser runs when Emscripten and Chromium are here (.ci/run installs
+# both; ./web.sh installs Emscripten); it needs the page built first.
+if [[ -z "${1:-}" ]]; then
+    if command -v emcmake >/dev/null && command -v chromium >/dev/null && command -v node >/dev/null; then
+        "$QUELLON_ROOT/web.sh" --no-serve >/dev/null
+        echo "Built the web page in build-web/site/"
+    else
+        echo "No Emscripten, Chromium or Node.js here: the test of the web page in a browser is skipped"
+    fi
+fi
 cd "$dir"
 ctest --output-on-failure --timeout 900 -j "$(nproc)"

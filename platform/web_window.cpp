@@ -135,6 +135,22 @@ EM_JS(void, quellon_page_beep, (int hz, int ms, double volume), {
     }
 });
 
+// The page's icon, as its tab shows it: the picture given, in place of the page's own.
+EM_JS(void, quellon_page_icon, (const void* pixels, int width, int height), {
+    const canvas = document.createElement("canvas");
+    canvas.width = width;
+    canvas.height = height;
+    const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
+    canvas.getContext("2d").putImageData(new ImageData(new Uint8ClampedArray(bytes), width, height), 0, 0);
+    let link = document.querySelector("link[rel=icon]");
+    if (!link) {
+        link = document.createElement("link");
+        link.rel = "icon";
+        document.head.appendChild(link);
+    }
+    link.href = canvas.toDataURL("image/png");
+});
+
 EM_JS(int, quellon_page_download, (const char* name, const char* text, int length), {
     try {
         const blob = new Blob([HEAPU8.slice(text, text + length)], { type: "text/plain" });
@@ -223,6 +239,13 @@ class WebWindow final : public Window {
 
     void beep() override { quellon_page_beep(kBeepHz, kBeepMs, kBeepVolume); }
 
+    void setIcon(const Surface& image) override {
+        if (image.width() > 0 && image.height() > 0) {
+            opaque(image);
+            quellon_page_icon(staging_.data(), image.width(), image.height());
+        }
+    }
+
   private:
     void dispatch(const int* event, WindowEvents& events) {
         const PointerEvent::Area area =
@@ -265,17 +288,21 @@ class WebWindow final : public Window {
     // The canvas takes red, green, blue and an opacity byte, where the surface keeps 0: the
     // one copy between the drawn frame and the page sets it.
     void present(int canvas, const Surface& surface) {
+        if (surface.width() > 0 && surface.height() > 0) {
+            opaque(surface);
+            quellon_page_present(canvas, staging_.data(), surface.width(), surface.height());
+        }
+    }
+
+    // The surface's pixels in staging_, with the opacity byte set.
+    void opaque(const Surface& surface) {
         const std::size_t count =
             static_cast<std::size_t>(surface.width()) * static_cast<std::size_t>(surface.height());
-        if (count == 0) {
-            return;
-        }
         staging_.resize(count);
         const Colour* in = surface.data();
         for (std::size_t i = 0; i < count; ++i) {
             staging_[i] = in[i] | kOpaque;
         }
-        quellon_page_present(canvas, staging_.data(), surface.width(), surface.height());
     }
 
     SidePanel* panel_ = nullptr;

@@ -6,6 +6,9 @@
 readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev zlib1g-dev)
 readonly TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb libx11-dev libxtst-dev xauth python3
     desktop-file-utils dpkg-dev groff-base)
+# What building the web page needs (./web.sh), and what its test in a browser needs besides.
+readonly WEB_PACKAGES=(cmake make emscripten python3)
+readonly BROWSER_PACKAGES=(chromium nodejs)
 
 # step TEXT LOG COMMAND...: says TEXT, runs COMMAND with its output in LOG; on failure shows
 # LOG and exits.

@@ -16,12 +16,15 @@ LabPanel& panel() {
 }  // namespace
 
 const Program& thisProgram() {
-    static const Program program{"quellon", FrmMain::Options{.keepFrameStrips = true},
-                                 [](std::string& error) {
-                                     return openWebWindow(
-                                         error, WindowSpec{.title = "Quellon", .panel = &panel()});
-                                 },
-                                 nullptr, [](FrmMain& frm) { panel().attach(frm); }};
+    static const Program program{
+        .name = "quellon",
+        .summary = kQuellonSummary,
+        .options = FrmMain::Options{.keepFrameStrips = true},
+        .openWindow =
+            [](std::string& error) {
+                return openWebWindow(error, WindowSpec{.title = "Quellon", .panel = &panel()});
+            },
+        .attach = [](FrmMain& frm) { panel().attach(frm); }};
     return program;
 }
 
