@@ -22,12 +22,8 @@ std::string readFile(const std::string& path) {
     return s.str();
 }
 
-// Runs the probe with `args` (and `input` on stdin) and returns its stdout.
-std::string probe(const std::string& args, const std::string& inputFile = "") {
-    std::string command = std::string(QUELLON_PROBE) + " " + args;
-    if (!inputFile.empty()) {
-        command += " < " + inputFile;
-    }
+// Runs `command` through the shell and returns its stdout.
+std::string run(const std::string& command) {
     // Through the shell for the redirection; the command is the test's own.
     std::FILE* pipe = ::popen(command.c_str(), "r");  // NOLINT(cert-env33-c)
     if (pipe == nullptr) {
@@ -42,6 +38,20 @@ std::string probe(const std::string& args, const std::string& inputFile = "") {
     }
     EXPECT_EQ(::pclose(pipe), 0) << command;
     return out;
+}
+
+// Runs the probe with `args` (and `input` on stdin) and returns its stdout.
+std::string probe(const std::string& args, const std::string& inputFile = "") {
+    std::string command = std::string(QUELLON_PROBE) + " " + args;
+    if (!inputFile.empty()) {
+        command += " < " + inputFile;
+    }
+    return run(command);
+}
+
+// The pixels of a PNG file as a decoder that shares no code with the probe reads them.
+std::string pixelsOf(const std::string& png) {
+    return run("python3 " QUELLON_SOURCE_DIR "/tests/png_decode.py " + png);
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -81,6 +91,35 @@ TEST(GoldenTest, StripsOfEveryKeptViewAreUnchanged) {
         ++checked;
     }
     EXPECT_GE(checked, 8);
+}
+
+TEST(GoldenTest, RayMapsAndTheirStripsCrossingsAreUnchanged) {
+    std::istringstream cases(readFile(golden("map_cases.txt")));
+    int checked = 0;
+    for (std::string line; std::getline(cases, line);) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        std::string name;
+        std::string x;
+        std::string y;
+        std::string angle;
+        std::string width;
+        std::string height;
+        std::string options;
+        fields >> name >> x >> y >> angle >> width >> height;
+        std::getline(fields, options);
+        const std::string out = ::testing::TempDir() + name + ".png";
+        expectSameLines(name, readFile(golden(name + ".txt")),
+                        probe("map " + x + " " + y + " " + angle + " " + width + " " + height +
+                              " " + out + options));
+        const std::string want = pixelsOf(golden(name + ".png"));
+        ASSERT_FALSE(want.empty()) << name;
+        EXPECT_TRUE(pixelsOf(out) == want) << name << ": the map's pixels changed";
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2);
 }
 
 TEST(GoldenTest, ScriptedWalkThroughTheLevelIsUnchanged) {

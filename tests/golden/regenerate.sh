@@ -10,6 +10,11 @@ while read -r name args; do
     # shellcheck disable=SC2086
     "$probe" cast $args > "$here/$name.txt"
 done < "$here/cast_cases.txt"
+while read -r name x y angle width height options; do
+    [[ -z "$name" || "$name" == \#* ]] && continue
+    # shellcheck disable=SC2086
+    "$probe" map "$x" "$y" "$angle" "$width" "$height" "$here/$name.png" $options > "$here/$name.txt"
+done < "$here/map_cases.txt"
 for script in "$here"/walk_*.script; do
     "$probe" walk < "$script" > "${script%.script}.txt"
 done
