@@ -7,9 +7,9 @@
 // whole numbers in 1..kMaxSidePx written in digits alone; the defaults wherever an operand is not
 // given; OUT exactly the argument, ending in .bmp or .png in either case, and the format it
 // names; options after the operands in pairs, each at most once: --level with a non-empty
-// value anywhere, --scale 1..32 and --strip below the strip count for map only. A refused
-// command must say why in one non-empty line. And a command that is plainly well formed must
-// not be refused.
+// value anywhere, --scale 1..32, --strip below the strip count and --around 1..64 for map only. A
+// refused command must say why in one non-empty line. And a command that is plainly well formed
+// must not be refused.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -215,6 +215,10 @@ Verdict optionsVerdict(const std::vector<std::string_view>& options, bool map, l
             if (!digitsOnly(value) || (width > 0 && digitsValue(value) > width / 3)) {
                 return Verdict::kInvalid;
             }
+        } else if (name == "--around" && map) {
+            if (!digitsOnly(value) || digitsValue(value) < 1 || digitsValue(value) > 64) {
+                return Verdict::kInvalid;
+            }
         } else {
             return Verdict::kInvalid;
         }
@@ -230,6 +234,9 @@ void checkOptions(const std::vector<std::string_view>& options, const Command& c
         }
         if (options[i] == "--scale") {
             FUZZ_CHECK(c.scale == digitsValue(options[i + 1]), "scale read as %d", c.scale);
+        }
+        if (options[i] == "--around") {
+            FUZZ_CHECK(c.around == digitsValue(options[i + 1]), "around read as %d", c.around);
         }
         if (options[i] == "--strip") {
             FUZZ_CHECK(c.strip == digitsValue(options[i + 1]), "strip read as %d", c.strip);

@@ -103,6 +103,7 @@ TEST(ProbeInputTest, RefusesBadArgumentsWithAReason) {
         {{"map", "2", "2", "0", "6", "5", "m.png", "--strip", "3"}, "0..2"},
         {{"map", "2", "2", "0", "5", "5", "m.png", "--strip", "-1"}, "--strip must be"},
         {{"map", "2", "2", "0", "5", "5", "m.png", "--strip"}, "needs a value"},
+        {{"map", "2", "2", "0", "5", "5", "m.png", "--around", "65"}, "1..64"},
         {{"map", "2", "2", "0", "5", "5", "m.png", "--scale", "2", "--scale", "3"}, "twice"},
         {{"cast", "2", "2", "0", "--scale", "2"}, "for map only"},
         {{"cast", "2", "2", "0", "--frobnicate", "2"}, "unknown option"},

@@ -19,7 +19,6 @@ namespace {
 
 using quellon::probe::Command;
 
-
 int fail(const std::string& message) {
     (void)std::fprintf(stderr, "quellon-probe: %s\n", message.c_str());
     return 2;
@@ -102,14 +101,19 @@ int map(quellon::FrmMain& frm, const Command& command) {
     quellon::castStrips(
         static_cast<float>(command.width), static_cast<float>(command.height), sceneOf(frm),
         [&](const quellon::Strip& s) { strips.push_back(s); }, &trace);
-    const int side = quellon::kMapSize * command.scale;
+    // The whole grid, or only the cells around the player, centred on them as the lab does.
+    const int cells = command.around > 0 ? command.around : quellon::kMapSize;
+    const int side = cells * command.scale;
     quellon::Surface picture(side, side);
+    const quellon::RayMapView view =
+        command.around > 0 ? quellon::mapViewCentredOn(frm.pose.playerX, frm.pose.playerY,
+                                                       command.scale, side / 2, side / 2)
+                           : quellon::RayMapView{command.scale, 0, 0};
     std::optional<quellon::ChosenStrip> chosen;
     if (command.strip >= 0) {
         chosen = quellon::ChosenStrip{command.strip, trace.reads};
     }
-    quellon::drawRayMap(picture, quellon::RayMapView{command.scale, 0, 0}, sceneOf(frm), strips,
-                        chosen);
+    quellon::drawRayMap(picture, view, sceneOf(frm), strips, chosen);
     std::string error;
     if (!writePicture(command, picture, error)) {
         return fail(error);

@@ -17,7 +17,7 @@ const std::string& usage() {
         "usage: quellon-probe cast X Y ANGLE [WIDTH HEIGHT] [--level GRID.txt]\n"
         "       quellon-probe frame X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [--level GRID.txt]\n"
         "       quellon-probe map X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [--scale S] [--strip N]\n"
-        "                     [--level GRID.txt]\n"
+        "                     [--around CELLS] [--level GRID.txt]\n"
         "       quellon-probe walk [X Y ANGLE] [--level GRID.txt] < SCRIPT\n"
         "\n"
         "cast   prints one line per strip of the view from the pose, left to right:\n"
@@ -33,7 +33,8 @@ const std::string& usage() {
         std::to_string(kMaxMapScale) +
         "); with --strip N it marks every crossing that strip's\n"
         "       two walks read and prints the strip's line as cast does, then one line per\n"
-        "       cell read, the horizontal walk's first: h|v x y column row code\n"
+        "       cell read, the horizontal walk's first: h|v x y column row code; with\n"
+        "       --around it shows only that many cells across, centred on the player\n"
         "walk   starts from the pose (default 2.5 2.5 0) and reads one step per line: a tick\n"
         "       count and the keys held during those ticks, by name (left right up down comma\n"
         "       period) or decimal virtual-key code; '#' starts a comment line. After each step\n"
@@ -163,6 +164,7 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
     bool seenLevel = false;
     bool seenScale = false;
     bool seenStrip = false;
+    bool seenAround = false;
     for (std::size_t i = 0; i < options.size(); i += 2) {
         const std::string_view name = options[i];
         if (i + 1 == options.size()) {
@@ -193,7 +195,16 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
                        ", not " + quoted(value);
             }
             c.strip = static_cast<int>(strip);
-        } else if (name == "--level" || name == "--scale" || name == "--strip") {
+        } else if (name == "--around" && forMap && !seenAround) {
+            seenAround = true;
+            long around = 0;
+            if (!parseWhole(value, around) || around < 1 || around > kMapSize) {
+                return "--around must be a whole number of cells in 1.." +
+                       std::to_string(kMapSize) + ", not " + quoted(value);
+            }
+            c.around = static_cast<int>(around);
+        } else if (name == "--level" || name == "--scale" || name == "--strip" ||
+                   name == "--around") {
             return forMap || name == "--level" ? "option " + quoted(name) + " given twice"
                                                : "option " + quoted(name) + " is for map only";
         } else {

@@ -37,6 +37,7 @@ struct Command {
     std::string level;  // --level: a level grid to use instead of the carried level image
     int scale = kDefaultMapScale;  // map --scale: pixels per cell
     int strip = -1;                // map --strip: the strip to show in detail, or -1
+    int around = 0;                // map --around: cells across the picture, 0 for the grid
 };
 
 struct CommandResult {

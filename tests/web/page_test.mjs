@@ -225,6 +225,19 @@ try {
   if (w.count !== 0) fail(`after holding Up for 3 s the view differs from quellon-probe frame 2.5 11.979991 0 in ${w.count} pixels, first at ${w.first}`);
   else say("holding Up for 3 s walks to the wall: the view equals quellon-probe frame 2.5 11.979991 0");
 
+  // A key held while the page loses the focus comes up, as in a desktop window.
+  await openPage();
+  await page.key("keyDown", UP);
+  await sleep(300);
+  await page.eval(`window.dispatchEvent(new Event("blur"))`);
+  await sleep(200);
+  const stopped = await viewPicture();
+  await sleep(400);
+  const still = await viewPicture();
+  if (difference(stopped, still).count !== 0) fail("a key held while the page lost the focus kept walking");
+  else say("a key held while the page loses the focus stops walking");
+  await page.key("keyUp", UP);
+
   figures.pageTicks = 0;
   for (let i = 0; i < HOLDS; ++i) {
     await openPage();
