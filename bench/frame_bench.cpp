@@ -93,7 +93,8 @@ void fill(benchmark::State& state, Size size) {
 // plain copy of the same pixels.
 void refresh(benchmark::State& state, Size size) {
     std::string error;
-    const std::unique_ptr<Window> window = openSdlWindow(error, WindowSpec{.width = size.width, .height = size.height});
+    const std::unique_ptr<Window> window =
+        openSdlWindow(error, WindowRequest{.width = size.width, .height = size.height});
     if (!window) {
         state.SkipWithError(("no SDL window (run under Xvfb): " + error).c_str());
         return;

@@ -23,7 +23,8 @@ const Program& thisProgram() {
         .options = FrmMain::Options{.keepFrameStrips = true},
         .openWindow =
             [](std::string& error) {
-                return openSdlWindow(error, WindowSpec{.title = "Quellon Lab", .panel = &panel()});
+                return openSdlWindow(error,
+                                     WindowRequest{.title = "Quellon Lab", .panel = &panel()});
             },
         .attach = [](FrmMain& frm) { panel().attach(frm); },
         .moreHelp =

@@ -208,8 +208,8 @@ class SdlWindow final : public Window {
         SDL_Quit();
     }
 
-    bool open(std::string& error, const WindowSpec& spec) {
-        panel_ = spec.panel;
+    bool open(std::string& error, const WindowRequest& request) {
+        panel_ = request.panel;
         // A close request must reach the loop as one; SDL would otherwise also quit on
         // losing its last window in ways the loop does not see.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -229,8 +229,8 @@ class SdlWindow final : public Window {
             error = missingDisplayReason();
             return false;
         }
-        window_ = SDL_CreateWindow(spec.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   spec.width + panelWidth(), spec.height,
+        window_ = SDL_CreateWindow(request.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   request.width + panelWidth(), request.height,
                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
         if (window_ == nullptr) {
             error = SDL_GetError();
@@ -483,9 +483,9 @@ class SdlWindow final : public Window {
 
 }  // namespace
 
-std::unique_ptr<Window> openSdlWindow(std::string& error, const WindowSpec& spec) {
+std::unique_ptr<Window> openSdlWindow(std::string& error, const WindowRequest& request) {
     auto window = std::make_unique<SdlWindow>();
-    if (!window->open(error, spec)) {
+    if (!window->open(error, request)) {
         return nullptr;
     }
     return window;

@@ -13,6 +13,6 @@ namespace quellon {
 // returns null and says why in `error`, in one line. A window nobody can see is a failure too:
 // when no window system answers, SDL's fallback on its offscreen driver is refused, unless
 // SDL_VIDEODRIVER names the driver to use.
-std::unique_ptr<Window> openSdlWindow(std::string& error, const WindowSpec& spec = {});
+std::unique_ptr<Window> openSdlWindow(std::string& error, const WindowRequest& request = {});
 
 }  // namespace quellon

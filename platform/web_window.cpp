@@ -188,10 +188,10 @@ enum EventKind {
 
 class WebWindow final : public Window {
   public:
-    bool open(std::string& error, const WindowSpec& spec) {
-        panel_ = spec.panel;
+    bool open(std::string& error, const WindowRequest& request) {
+        panel_ = request.panel;
         const int panelWidth = panel_ != nullptr ? std::max(1, panel_->widthPx()) : 0;
-        switch (quellon_page_open(spec.width, spec.height, panelWidth)) {
+        switch (quellon_page_open(request.width, request.height, panelWidth)) {
             case 0:
                 break;
             case 1:
@@ -201,9 +201,9 @@ class WebWindow final : public Window {
                 error = "the page has no canvas with the id \"panel\"";
                 return false;
         }
-        resizeSurface(spec.width, spec.height);
+        resizeSurface(request.width, request.height);
         if (panel_ != nullptr) {
-            panelSurface_.resize(panelWidth, spec.height);
+            panelSurface_.resize(panelWidth, request.height);
         }
         return true;
     }
@@ -313,9 +313,9 @@ class WebWindow final : public Window {
 
 }  // namespace
 
-std::unique_ptr<Window> openWebWindow(std::string& error, const WindowSpec& spec) {
+std::unique_ptr<Window> openWebWindow(std::string& error, const WindowRequest& request) {
     auto window = std::make_unique<WebWindow>();
-    if (!window->open(error, spec)) {
+    if (!window->open(error, request)) {
         return nullptr;
     }
     return window;

@@ -13,7 +13,7 @@ namespace quellon {
 // Connects to the page's canvases; the drawing surface starts at the size asked for, and from
 // then on follows the size of the view canvas's box. On failure returns null and says why in
 // `error`.
-std::unique_ptr<Window> openWebWindow(std::string& error, const WindowSpec& spec = {});
+std::unique_ptr<Window> openWebWindow(std::string& error, const WindowRequest& request = {});
 
 // Offers `text` to the person at the page as a file named `name` to keep (a download).
 bool offerDownload(const std::string& name, const std::string& text, std::string& error);

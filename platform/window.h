@@ -95,7 +95,7 @@ class Window {
 
 // What a program asks of its window when it opens: the title, the drawing surface's size at
 // start, and a panel beside it, if the program has one.
-struct WindowSpec {
+struct WindowRequest {
     const char* title = "Quellon";
     int width = Window::kClientWidthPx;
     int height = Window::kClientHeightPx;

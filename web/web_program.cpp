@@ -22,7 +22,7 @@ const Program& thisProgram() {
         .options = FrmMain::Options{.keepFrameStrips = true},
         .openWindow =
             [](std::string& error) {
-                return openWebWindow(error, WindowSpec{.title = "Quellon", .panel = &panel()});
+                return openWebWindow(error, WindowRequest{.title = "Quellon", .panel = &panel()});
             },
         .attach = [](FrmMain& frm) { panel().attach(frm); }};
     return program;
