@@ -74,13 +74,20 @@ void expectSameLines(const std::string& what, const std::string& expected,
     }
 }
 
-TEST(GoldenTest, StripsOfEveryKeptViewAreUnchanged) {
-    std::istringstream cases(readFile(golden("cast_cases.txt")));
-    int checked = 0;
-    for (std::string line; std::getline(cases, line);) {
-        if (line.empty() || line[0] == '#') {
-            continue;
+// The cases of a golden case file: its lines but the empty ones and the comments.
+std::vector<std::string> casesIn(const std::string& file) {
+    std::vector<std::string> cases;
+    for (std::string& line : lines(readFile(golden(file)))) {
+        if (!line.empty() && line[0] != '#') {
+            cases.push_back(std::move(line));
         }
+    }
+    return cases;
+}
+
+TEST(GoldenTest, StripsOfEveryKeptViewAreUnchanged) {
+    int checked = 0;
+    for (const std::string& line : casesIn("cast_cases.txt")) {
         std::istringstream fields(line);
         std::string name;
         std::string args;
@@ -94,12 +101,8 @@ TEST(GoldenTest, StripsOfEveryKeptViewAreUnchanged) {
 }
 
 TEST(GoldenTest, RayMapsAndTheirStripsCrossingsAreUnchanged) {
-    std::istringstream cases(readFile(golden("map_cases.txt")));
     int checked = 0;
-    for (std::string line; std::getline(cases, line);) {
-        if (line.empty() || line[0] == '#') {
-            continue;
-        }
+    for (const std::string& line : casesIn("map_cases.txt")) {
         std::istringstream fields(line);
         std::string name;
         std::string x;
