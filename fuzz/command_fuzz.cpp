@@ -119,17 +119,23 @@ Verdict floatVerdict(std::string_view text, bool position) {
     return Verdict::kValid;
 }
 
-Verdict sizeVerdict(std::string_view text) {
-    if (text.empty()) {
-        return Verdict::kInvalid;
-    }
+bool digitsOnly(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
+}
+
+long digitsValue(std::string_view text) {
     long value = 0;
     for (const char c : text) {
-        if (!isDigit(c)) {
-            return Verdict::kInvalid;
-        }
         value = std::min(value * 10 + (c - '0'), 1'000'000L);
     }
+    return value;
+}
+
+Verdict sizeVerdict(std::string_view text) {
+    if (!digitsOnly(text)) {
+        return Verdict::kInvalid;
+    }
+    const long value = digitsValue(text);
     return value >= 1 && value <= quellon::probe::kMaxSidePx ? Verdict::kValid : Verdict::kInvalid;
 }
 
@@ -178,18 +184,6 @@ void checkDefaultPose(const Command& c) {
     FUZZ_CHECK(c.x == quellon::kStartX && c.y == quellon::kStartY && c.angle == 0.0f,
                "default pose is %g %g %g", static_cast<double>(c.x), static_cast<double>(c.y),
                static_cast<double>(c.angle));
-}
-
-bool digitsOnly(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
-}
-
-long digitsValue(std::string_view text) {
-    long value = 0;
-    for (const char c : text) {
-        value = std::min(value * 10 + (c - '0'), 1'000'000L);
-    }
-    return value;
 }
 
 // The options after the operands: pairs of a name and a value, each name at most once.
