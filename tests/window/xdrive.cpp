@@ -418,12 +418,8 @@ int commandIcon(const std::vector<std::string_view>& args) {
 
 // --- key ------------------------------------------------------------------------------------
 
-// Sends real key events (XTest) to the window: `down`, then, with `holdMs` given, the same
-// keys up again that many milliseconds later, timed here so no process start falls between.
-int sendKeys(const std::vector<std::string_view>& args, std::size_t firstKey, bool down,
-             long long holdMs) {
-    Connection x;
-    const ::Window window = windowArg(x, args[0]);
+// Real input events go through the XTEST extension; without it nothing can be driven.
+void requireXTest(Connection& x) {
     int eventBase = 0;
     int errorBase = 0;
     int major = 0;
@@ -431,6 +427,15 @@ int sendKeys(const std::vector<std::string_view>& args, std::size_t firstKey, bo
     if (!XTestQueryExtension(x.get(), &eventBase, &errorBase, &major, &minor)) {
         fail(kUsage, "the X server has no XTEST extension");
     }
+}
+
+// Sends real key events (XTest) to the window: `down`, then, with `holdMs` given, the same
+// keys up again that many milliseconds later, timed here so no process start falls between.
+int sendKeys(const std::vector<std::string_view>& args, std::size_t firstKey, bool down,
+             long long holdMs) {
+    Connection x;
+    const ::Window window = windowArg(x, args[0]);
+    requireXTest(x);
     std::vector<KeyCode> codes;
     for (std::size_t i = firstKey; i < args.size(); ++i) {
         const std::string name(args[i]);
@@ -494,13 +499,7 @@ int commandPointer(const std::vector<std::string_view>& args, std::string_view w
     const auto px = static_cast<int>(integerArg(args[1], "X", 0, 32767));
     const auto py = static_cast<int>(integerArg(args[2], "Y", 0, 32767));
     const long long steps = wheel ? integerArg(args[3], "STEPS", -100, 100) : 0;
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
-    if (!XTestQueryExtension(x.get(), &eventBase, &errorBase, &major, &minor)) {
-        fail(kUsage, "the X server has no XTEST extension");
-    }
+    requireXTest(x);
     XRaiseWindow(x.get(), window);
     XWarpPointer(x.get(), None, window, 0, 0, 0, 0, px, py);
     x.check("moving the pointer");
