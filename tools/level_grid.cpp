@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "tools/file_io.h"
 #include "tools/text_lines.h"
 #include "world/level.h"
 
@@ -63,6 +64,20 @@ LevelGridResult levelImageFromGrid(std::string_view text) {
         return failure(lineNumber, "only " + std::to_string(row) + " rows, not 64");
     }
     return result;
+}
+
+LevelGridResult levelImageFromGridFile(const std::string& path) {
+    std::string error;
+    const auto text = readFile(path, error);
+    if (!text) {
+        return {Surface{}, error};
+    }
+    LevelGridResult grid = levelImageFromGrid(
+        std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
+    if (!grid.ok()) {
+        grid.error = path + ": " + grid.error;
+    }
+    return grid;
 }
 
 std::string levelGridText(const WorldMap& worldMap) {

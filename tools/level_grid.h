@@ -19,6 +19,9 @@ struct LevelGridResult {
 
 LevelGridResult levelImageFromGrid(std::string_view text);
 
+// The same, read from the file `path`; a failure names the file.
+LevelGridResult levelImageFromGridFile(const std::string& path);
+
 // The grid as text in the same form; levelImageFromGrid reads it back to the same cells.
 std::string levelGridText(const WorldMap& worldMap);
 

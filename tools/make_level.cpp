@@ -30,16 +30,11 @@ int main(int argc, char** argv) {
         (void)std::fputs(kUsage, stderr);
         return 2;
     }
-    std::string error;
-    const auto text = quellon::readFile(argv[1], error);
-    if (!text) {
-        return fail(error);
-    }
-    const auto grid = quellon::levelImageFromGrid(
-        std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
+    const auto grid = quellon::levelImageFromGridFile(argv[1]);
     if (!grid.ok()) {
-        return fail(std::string(argv[1]) + ": " + grid.error);
+        return fail(grid.error);
     }
+    std::string error;
     if (!quellon::writeFileAtomically(argv[2], quellon::encodeBmp(grid.image), error)) {
         return fail(error);
     }

@@ -129,22 +129,6 @@ int map(quellon::FrmMain& frm, const Command& command) {
     return writeStdout(out) ? 0 : fail("cannot write to standard output");
 }
 
-// The level image from a grid file, for --level.
-bool readLevel(const std::string& path, quellon::Surface& image, std::string& error) {
-    const auto text = quellon::readFile(path, error);
-    if (!text) {
-        return false;
-    }
-    auto grid = quellon::levelImageFromGrid(
-        std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
-    if (!grid.ok()) {
-        error = path + ": " + grid.error;
-        return false;
-    }
-    image = std::move(grid.image);
-    return true;
-}
-
 int walk(quellon::FrmMain& frm) {
     std::string script;
     char buffer[65536];
@@ -195,10 +179,11 @@ int main(int argc, char** argv) {
     quellon::HeadlessWindow window;
     quellon::FrmMain frm(window, quellon::loadCarriedImages());
     if (!command.level.empty()) {
-        std::string error;
-        if (!readLevel(command.level, frm.holders.picMap, error)) {
-            return fail(error);
+        quellon::LevelGridResult grid = quellon::levelImageFromGridFile(command.level);
+        if (!grid.ok()) {
+            return fail(grid.error);
         }
+        frm.holders.picMap = std::move(grid.image);
     }
     frm.startUp();
     placePlayer(frm, command);
