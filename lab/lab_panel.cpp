@@ -57,21 +57,16 @@ void LabPanel::draw(Surface& panel) {
     if (frm_ == nullptr || panel.width() == 0 || panel.height() == 0) {
         return;
     }
+    // The map fills the panel and the readout is then drawn over its bottom rows.
     mapHeight_ = std::max(0, panel.height() - kReadoutHeightPx);
-    if (map_.width() != panel.width() || map_.height() != mapHeight_) {
-        map_.resize(panel.width(), mapHeight_);
-    }
     view_ = mapViewCentredOn(frm_->pose.playerX, frm_->pose.playerY, scale_, panel.width() / 2,
                              mapHeight_ / 2);
     std::optional<ChosenStrip> chosen;
     if (picked_ >= 0 && frm_->frameTrace.strip == picked_) {
         chosen = ChosenStrip{picked_, frm_->frameTrace.reads};
     }
-    drawRayMap(map_, view_, Scene{frm_->pose, frm_->worldMap, frm_->trig}, frm_->frameStrips,
+    drawRayMap(panel, view_, Scene{frm_->pose, frm_->worldMap, frm_->trig}, frm_->frameStrips,
                chosen);
-    for (int y = 0; y < mapHeight_; ++y) {
-        std::copy(map_.row(y), map_.row(y) + map_.width(), panel.row(y));
-    }
     drawReadout(panel, mapHeight_);
 }
 

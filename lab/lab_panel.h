@@ -59,7 +59,6 @@ class LabPanel final : public SidePanel {
     int picked_ = -1;
     int mapHeight_ = 0;
     RayMapView view_;
-    Surface map_;
 };
 
 }  // namespace quellon
