@@ -172,10 +172,11 @@ async function viewPicture() {
     const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
     let s = "";
     for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);
-    return c.width + " " + c.height + " " + btoa(s);
+    return c.width + " " + c.height + " " + performance.now() + " " + btoa(s);
   })()`);
-  const [width, height, data] = base64.split(" ");
-  return { width: Number(width), height: Number(height), rgb: Buffer.from(data, "base64") };
+  const [width, height, ms, data] = base64.split(" ");
+  // ms: the page's clock when the picture was read, which the program's ticks also count
+  return { width: Number(width), height: Number(height), ms: Number(ms), rgb: Buffer.from(data, "base64") };
 }
 
 async function openPage() {
@@ -211,7 +212,9 @@ try {
   const d = difference(first, start);
   if (d.count !== 0) fail(`the first screen differs from quellon-probe frame 2.5 2.5 0 in ${d.count} pixels, first at ${d.first}`);
   else say("the first screen equals quellon-probe frame 2.5 2.5 0 307 285 outside the rate text");
-  if (text !== "0 fps") fail(`the first rate text reads "${text}", expected "0 fps"`);
+  // The first second's frames print 0; a machine slow enough to show the page later than that
+  // has already printed its first rate.
+  if (first.ms < 900 && text !== "0 fps") fail(`the first rate text reads "${text}", expected "0 fps"`);
   await sleep(1500);
   const later = rateText(await viewPicture(), "later_text");
   const rate = /^(\d+) fps$/.exec(later);
