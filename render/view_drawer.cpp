@@ -116,7 +116,8 @@ void ViewDrawer::startColumn(int strip, const Column& column, int viewHeight) {
     const std::int64_t scaled = (first - top) * kTextureSize;
     const auto texel = static_cast<int>(scaled / column.height);
     Cursor& cursor = cursors_[strip];
-    cursor.texel = column.texels + static_cast<std::ptrdiff_t>(texel) * column.stride;
+    cursor.texels = column.texels;
+    cursor.texel = static_cast<std::ptrdiff_t>(texel) * column.stride;
     cursor.stride = column.stride;
     cursor.height = column.height;
     cursor.bottom = static_cast<int>(bottom);
@@ -137,7 +138,7 @@ int ViewDrawer::advance(int strip, int row) {
         stripColours_[strip] = background_;
         return viewHeight_;
     }
-    stripColours_[strip] = *c.texel;
+    stripColours_[strip] = c.texels[c.texel];
     if (c.height < kTextureSize) {
         c.texel += c.skip;
         c.share += c.part;

@@ -3,6 +3,7 @@
 // the view exactly once, background and walls together, row after row.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -49,8 +50,9 @@ class ViewDrawer {
     };
     // A strip's way down the view while a frame is written.
     struct Cursor {
-        const Colour* texel;  // what the strip shows from its next scheduled row on
-        int stride;           // from one texel of the column to the next
+        const Colour* texels;  // the column's first texel
+        std::ptrdiff_t texel;  // index into texels of what the strip shows from its next row on
+        int stride;            // from one texel of the column to the next
         std::int32_t height;  // the wall's height in rows
         int bottom;           // the row after the wall's last visible row
         // A wall at least as tall as the texture shows each texel for a run of rows: the run
