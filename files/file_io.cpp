@@ -1,4 +1,4 @@
-#include "tools/file_io.h"
+#include "files/file_io.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,22 +8,28 @@
 
 namespace quellon {
 
-std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::string& error) {
+std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::string& error,
+                                                  std::size_t maxBytes) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
+        error = path + ": cannot open it: " + std::strerror(errno);
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[65536];
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        if (got > maxBytes - bytes.size()) {
+            (void)std::fclose(file);
+            error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
+            return std::nullopt;
+        }
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
-    const bool failed = std::ferror(file) != 0;
+    const int readError = std::ferror(file) != 0 ? errno : 0;
     (void)std::fclose(file);  // only read from: closing it cannot lose data
-    if (failed) {
-        error = "cannot read " + path;
+    if (readError != 0) {
+        error = path + ": cannot read it: " + std::strerror(readError);
         return std::nullopt;
     }
     return bytes;

@@ -1,7 +1,10 @@
-// The PNG writer for frames, icons and contact sheets: 8-bit RGB, compressed by zlib.
+// PNG files: written for frames, icons and contact sheets (8-bit RGB, compressed by zlib), and
+// read through libpng for the level images and textures people bring.
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "gfx/surface.h"
@@ -13,5 +16,23 @@ namespace quellon {
 // PNG has no empty images, so a surface with no pixels gives an empty vector; so does a
 // compression that fails (zlib out of memory). Callers treat an empty result as a failure.
 std::vector<std::uint8_t> encodePng(const Surface& image);
+
+// Whether the bytes start with the PNG signature.
+bool looksLikePng(std::span<const std::uint8_t> file);
+
+struct PngResult {
+    Surface image;
+    std::string error;  // empty on success; otherwise one line saying what is wrong
+    // The size its header gives, once the header is read (also when the pixels are not).
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    bool ok() const { return error.empty(); }
+};
+
+// Any PNG libpng reads (every colour type and bit depth, interlaced or not), as the 8-bit red,
+// green and blue it stores: palettes and grey are expanded, 16-bit channels keep their high
+// byte, and opacity and gamma are left aside, so a colour is read as the number written. An
+// image wider or taller than `maxSidePx` is refused before its pixels are read.
+PngResult decodePng(std::span<const std::uint8_t> file, int maxSidePx = Surface::kMaxSidePx);
 
 }  // namespace quellon

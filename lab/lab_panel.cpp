@@ -9,8 +9,6 @@
 
 #include "gfx/font.h"
 #include "render/raycast.h"
-#include "tools/file_io.h"
-#include "tools/level_grid.h"
 #include "world/level.h"
 
 namespace quellon {
@@ -38,13 +36,8 @@ const char* walkName(WalkLines walk) {
 
 }  // namespace
 
-bool LabPanel::saveToFile(const std::string& name, const std::string& text, std::string& error) {
-    return writeFileAtomically(
-        name, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
-}
-
-LabPanel::LabPanel(std::string saveName, SaveGrid saveGrid)
-    : saveName_(std::move(saveName)), saveGrid_(saveGrid) {
+LabPanel::LabPanel(SaveMaze saveMaze, std::string saveName)
+    : saveMaze_(saveMaze), saveName_(std::move(saveName)) {
     status_ = "S saves the grid to " + saveName_;
 }
 
@@ -129,7 +122,7 @@ void LabPanel::pointer(const PointerEvent& event) {
     }
 }
 
-void LabPanel::keyDown(int keyCode, int /*shiftState*/) {
+void LabPanel::command(int keyCode, int /*shiftState*/) {
     if (keyCode == kSaveKey) {
         save();
     }
@@ -178,7 +171,7 @@ bool LabPanel::save() {
         return false;
     }
     std::string error;
-    const bool saved = saveGrid_(saveName_, levelGridText(frm_->worldMap), error);
+    const bool saved = saveMaze_(saveName_, frm_->worldMap, error);
     status_ = saved ? "Saved the grid to " + saveName_ : error;
     return saved;
 }

@@ -1,6 +1,6 @@
 // The lab's panel beside the view: the live ray map of the current frame, following the
 // player, with a readout of the strip under the pointer. Clicking a cell of the map paints
-// it, and a key saves the painted grid for quellon-make-level.
+// it, and a key saves the painted maze; where and how it is kept is the program's business.
 #pragma once
 
 #include <string>
@@ -16,15 +16,14 @@ class LabPanel final : public SidePanel {
   public:
     static constexpr int kWidthPx = 352;
     static constexpr int kSaveKey = 'S';  // its virtual-key code is the capital letter's
+    // The name a maze is saved under when none was opened.
+    static constexpr const char* kDefaultSaveName = "lab-level.txt";
 
-    // Keeps the saved grid, in the form of assets/level.txt, under `name`; false with a
-    // reason in `error` if it cannot.
-    using SaveGrid = bool (*)(const std::string& name, const std::string& text, std::string& error);
-    // Writes the grid to the file `name`, under a temporary name first.
-    static bool saveToFile(const std::string& name, const std::string& text, std::string& error);
+    // Keeps the maze under `name`; false with a reason in `error` if it cannot.
+    using SaveMaze = bool (*)(const std::string& name, const WorldMap& maze, std::string& error);
 
-    // The grid is saved as `saveName`, which the readout names.
-    explicit LabPanel(std::string saveName, SaveGrid saveGrid = &saveToFile);
+    // The maze is saved through `saveMaze` as `saveName`, which the readout names.
+    LabPanel(SaveMaze saveMaze, std::string saveName = kDefaultSaveName);
 
     // The main window whose frames the panel shows; it must keep its frame strips.
     void attach(FrmMain& frm);
@@ -32,7 +31,7 @@ class LabPanel final : public SidePanel {
     int widthPx() const override { return kWidthPx; }
     void draw(Surface& panel) override;
     void pointer(const PointerEvent& event) override;
-    void keyDown(int keyCode, int shiftState) override;
+    void command(int keyCode, int shiftState) override;
 
     // What the pointer and keys do, for whoever drives the panel without a window.
     void pick(int viewX);
@@ -52,8 +51,8 @@ class LabPanel final : public SidePanel {
     void drawReadout(Surface& panel, int top) const;
 
     FrmMain* frm_ = nullptr;
+    SaveMaze saveMaze_;
     std::string saveName_;
-    SaveGrid saveGrid_;
     std::string status_;
     int scale_ = kDefaultMapScale;
     int picked_ = -1;

@@ -1,5 +1,7 @@
 // quellon-lab: the view as quellon draws it, beside the live ray map of every frame.
 #include "app/launch.h"
+#include "files/file_io.h"
+#include "files/maze_files.h"
 #include "lab/lab_panel.h"
 #include "platform/sdl_window.h"
 
@@ -7,10 +9,18 @@ namespace quellon {
 
 namespace {
 
-constexpr const char* kSavePath = "lab-level.txt";
+// Saves the maze in the file's own form (by its name), under a temporary name first.
+bool saveToFile(const std::string& name, const WorldMap& maze, std::string& error) {
+    const std::vector<std::uint8_t> bytes = levelFileBytes(name, maze);
+    if (bytes.empty()) {
+        error = "cannot encode the maze for " + name;
+        return false;
+    }
+    return writeFileAtomically(name, bytes, error);
+}
 
 LabPanel& panel() {
-    static LabPanel labPanel(kSavePath);
+    static LabPanel labPanel(&saveToFile);
     return labPanel;
 }
 

@@ -1,6 +1,6 @@
 // A panel that a window shows to the right of its drawing surface, for a program that shows
 // more than the view (the lab). The window draws it at every refresh and hands it the
-// pointer, and the keys as well as the main window gets them, only ever inside a yield.
+// pointer, and every key press as a command, only ever inside a yield.
 #pragma once
 
 #include "gfx/surface.h"
@@ -24,7 +24,9 @@ class SidePanel {
     // At every refresh, after the frame is drawn: the panel's picture, the size it is shown at.
     virtual void draw(Surface& panel) = 0;
     virtual void pointer(const PointerEvent& event) = 0;
-    virtual void keyDown(int keyCode, int shiftState) = 0;
+    // A key has just gone down (the main window gets it too). The window system's auto-repeat
+    // of a held key never comes here: a command acts once per press.
+    virtual void command(int keyCode, int shiftState) = 0;
 
   protected:
     ~SidePanel() = default;

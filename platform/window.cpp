@@ -16,6 +16,14 @@ void Window::print(std::string_view line) {
     textY_ += font::kLineHeightPx;
 }
 
+void Window::pressKey(WindowEvents& events, SidePanel* panel, int keyCode, int shiftState,
+                      bool repeat) {
+    events.keyDown(keyCode, shiftState);
+    if (panel != nullptr && !repeat) {
+        panel->command(keyCode, shiftState);
+    }
+}
+
 void Window::resizeSurface(int width, int height) {
     if (width != surface_.width() || height != surface_.height()) {
         surface_.resize(width, height, kBackground);

@@ -27,6 +27,11 @@ inline constexpr int kShiftMask = 1;
 inline constexpr int kCtrlMask = 2;
 inline constexpr int kAltMask = 4;
 
+// The start-up beep, as every backend sounds it: a short square tone.
+inline constexpr int kBeepHz = 880;
+inline constexpr int kBeepMs = 120;
+inline constexpr double kBeepVolume = 0.25;  // of full scale
+
 // Receives the window's events; only ever called from inside Window::yield.
 class WindowEvents {
   public:
@@ -86,6 +91,11 @@ class Window {
   protected:
     // Backends call this when the client area changes size.
     void resizeSurface(int width, int height);
+    // Backends hand every key press here: the main window gets each one, the window system's
+    // auto-repeats included (a repeat changes nothing there), and the panel, if any, gets it as
+    // a command only when the key has just gone down.
+    static void pressKey(WindowEvents& events, SidePanel* panel, int keyCode, int shiftState,
+                         bool repeat);
 
   private:
     Surface surface_;

@@ -9,18 +9,23 @@
 #include "lab/lab_panel.h"
 #include "platform/headless.h"
 #include "render/raycast.h"
-#include "tools/file_io.h"
-#include "tools/level_grid.h"
+#include "files/file_io.h"
+#include "files/maze_files.h"
 #include "world/level.h"
 
 namespace quellon {
 namespace {
 
+// Saves as quellon-lab does: the maze in its file's own form, under a temporary name first.
+bool saveMaze(const std::string& name, const WorldMap& maze, std::string& error) {
+    return writeFileAtomically(name, levelFileBytes(name, maze), error);
+}
+
 class LabTest : public ::testing::Test {
   protected:
     LabTest()
         : frm(window, loadCarriedImages(), FrmMain::Options{.keepFrameStrips = true}),
-          panel(::testing::TempDir() + "lab_test_level.txt") {
+          panel(&saveMaze, ::testing::TempDir() + "lab_test_level.txt") {
         panel.attach(frm);
         frm.startUp();
         frame();
@@ -113,19 +118,15 @@ TEST_F(LabTest, PickingZoomingAndSavingTheGrid) {
     EXPECT_EQ(panel.scale(), kMinMapScale);
 
     panel.paint(30, 30);
-    panel.keyDown(LabPanel::kSaveKey, 0);
-    std::string error;
-    const auto text = readFile(::testing::TempDir() + "lab_test_level.txt", error);
-    ASSERT_TRUE(text) << error << "; " << panel.status();
-    const LevelGridResult grid = levelImageFromGrid(
-        std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
-    ASSERT_TRUE(grid.ok()) << grid.error;
+    panel.command(LabPanel::kSaveKey, 0);
+    const PictureResult grid = readLevelFile(::testing::TempDir() + "lab_test_level.txt");
+    ASSERT_TRUE(grid.ok()) << grid.error << "; " << panel.status();
     WorldMap saved;
     scanLevel(saved, grid.image);
     EXPECT_EQ(saved, frm.worldMap) << "the saved grid reads back as the painted one";
     EXPECT_EQ(saved(30, 30), 1);
 
-    LabPanel unwritable("/nonexistent/dir/level.txt");
+    LabPanel unwritable(&saveMaze, "/nonexistent/dir/level.txt");
     unwritable.attach(frm);
     EXPECT_FALSE(unwritable.save());
     EXPECT_NE(unwritable.status().find("cannot write"), std::string::npos) << unwritable.status();

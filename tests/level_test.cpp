@@ -9,7 +9,7 @@
 #include "app/frm_main.h"
 #include "assets/images.h"
 #include "gfx/bmp.h"
-#include "tools/level_grid.h"
+#include "world/level_text.h"
 #include "world/level.h"
 
 namespace quellon {
@@ -36,7 +36,7 @@ Surface carriedLevel() {
 
 TEST(LevelTest, CarriedImageIsTheShippedGridPixelForPixel) {
     EXPECT_EQ(assets::levelImage().size(), 12342u);
-    const auto grid = levelImageFromGrid(readText(QUELLON_SOURCE_DIR "/assets/level.txt"));
+    const auto grid = levelImageFromText(readText(QUELLON_SOURCE_DIR "/assets/level.txt"));
     ASSERT_TRUE(grid.ok()) << grid.error;
     EXPECT_EQ(carriedLevel(), grid.image)
         << "assets/level.bmp is stale: regenerate it with quellon-make-level";
@@ -100,27 +100,37 @@ TEST(LevelTest, CellsOffTheGridCountAsWall) {
     }
 }
 
-TEST(LevelTest, GridTextErrorsNameTheLine) {
+TEST(LevelTest, GridTextReadsBackAndItsErrorsNameTheLineAndColumn) {
     const std::string good = readText(QUELLON_SOURCE_DIR "/assets/level.txt");
+    EXPECT_EQ(levelText(scanned(carriedLevel())), good) << "grid -> text -> grid";
+    std::string crlf;
+    for (const char c : good) {
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    EXPECT_EQ(levelImageFromText(crlf).image, carriedLevel()) << "lines may end in CR LF";
+
     struct Case {
         std::string text;
-        std::string fragment;
+        std::string error;
     };
     std::string badCell = good;
     badCell[good.find('\n') + 5] = 'x';
+    std::string tab = good;
+    tab[good.find("12 ") + 20] = '\t';
     const Case cases[] = {
-        {"", "only 0 rows"},
-        {good.substr(0, good.rfind("63 ")), "only 63 rows"},
+        {"", "line 1: the text ends after 0 rows, not 64"},
+        {good.substr(0, good.rfind("63 ")), "line 64: the text ends after 63 rows, not 64"},
         {good + "64 " + std::string(64, '.') + "\n", "line 65: more than 64 rows"},
-        {badCell, "line 2: cell 1 is 'x'"},
-        {"00 " + std::string(63, '.') + "\n", "line 1: row has 63 cells"},
-        {"01 " + std::string(64, '.') + "\n", "line 1: expected the row number 0"},
+        {badCell, "line 2, column 5: 'x' is not a cell (use . or 1-5)"},
+        {tab, "line 13, column 21: '\\x09' is not a cell (use . or 1-5)"},
+        {"00 " + std::string(63, '.') + "\n", "line 1: row 00 has 63 cells, not 64"},
+        {"00 " + std::string(65, '.') + "\n", "line 1: row 00 has 65 cells, not 64"},
+        {"01 " + std::string(64, '.') + "\n", "line 1, column 2: expected the row number 00 and a space"},
+        {"00" + std::string(64, '.') + "\n", "line 1, column 3: expected the row number 00 and a space"},
+        {"00 " + std::string(63, '.') + "0\n", "line 1, column 67: '0' is not a cell (use . or 1-5)"},
     };
     for (const Case& c : cases) {
-        const auto r = levelImageFromGrid(c.text);
-        EXPECT_FALSE(r.ok());
-        EXPECT_NE(r.error.find(c.fragment), std::string::npos)
-            << "expected \"" << c.fragment << "\" in \"" << r.error << "\"";
+        EXPECT_EQ(levelImageFromText(c.text).error, c.error);
     }
 }
 

@@ -11,7 +11,7 @@
 #include "app/frm_main.h"
 #include "gfx/bmp.h"
 #include "platform/headless.h"
-#include "tools/file_io.h"
+#include "files/file_io.h"
 #include "tools/probe_input.h"
 
 namespace quellon::probe {

@@ -19,7 +19,7 @@
 #include "assets/images.h"
 #include "gfx/bmp.h"
 #include "gfx/surface.h"
-#include "tools/png.h"
+#include "files/png.h"
 #include "tools/textures/textures.h"
 
 // The source tree, where assets/ lives; the build passes it in.

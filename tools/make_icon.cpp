@@ -2,41 +2,39 @@
 // carried texture it is made from (the one the window shows), as a PNG for the desktop's icon
 // theme. The build writes one per size it installs.
 #include <charconv>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "app/one_line.h"
 #include "assets/images.h"
+#include "files/file_io.h"
+#include "files/png.h"
 #include "gfx/bmp.h"
-#include "tools/file_io.h"
-#include "tools/png.h"
 #include "tools/scale.h"
+#include "tools/tool.h"
 
 namespace {
 
 constexpr int kMaxSizePx = 1024;
 
-constexpr const char* kUsage =
+constexpr quellon::Tool kTool{
+    "quellon-make-icon",
     "usage: quellon-make-icon SIZE OUT.png\n"
     "Writes the program's icon, SIZE by SIZE pixels (1..1024), as a PNG: the carried texture\n"
-    "the window's icon is, scaled by area averaging in linear light.\n";
+    "the window's icon is, scaled by area averaging in linear light.\n"};
 
 int fail(const std::string& message) {
-    (void)std::fprintf(stderr, "quellon-make-icon: %s\n", message.c_str());
-    return 2;
+    return kTool.fail(message);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        return std::fputs(kUsage, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 2;
+    if (quellon::Tool::asksForHelp(argc, argv)) {
+        return kTool.help();
     }
     if (argc != 3) {
-        (void)std::fputs(kUsage, stderr);
-        return 2;
+        return kTool.wrongArguments(argc, "SIZE OUT.png");
     }
     const std::string_view sizeText = argv[1];
     int size = 0;

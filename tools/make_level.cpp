@@ -1,42 +1,35 @@
 // quellon-make-level GRID.txt OUT.bmp: turns the level grid into the level image.
-#include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "files/file_io.h"
+#include "files/maze_files.h"
 #include "gfx/bmp.h"
-#include "tools/file_io.h"
-#include "tools/level_grid.h"
+#include "tools/tool.h"
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr quellon::Tool kTool{
+    "quellon-make-level",
     "usage: quellon-make-level GRID.txt OUT.bmp\n"
     "Writes the level image for a grid of 64 lines \"RR <64 cells>\", where '.' is open\n"
-    "floor and 1..5 are wall codes (assets/level.txt holds the shipped level).\n";
-
-int fail(const std::string& message) {
-    (void)std::fprintf(stderr, "quellon-make-level: %s\n", message.c_str());
-    return 2;
-}
+    "floor and 1..5 are wall codes (assets/level.txt holds the shipped level).\n"};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        (void)std::fputs(kUsage, stdout);
-        return 0;
+    if (quellon::Tool::asksForHelp(argc, argv)) {
+        return kTool.help();
     }
     if (argc != 3) {
-        (void)std::fputs(kUsage, stderr);
-        return 2;
+        return kTool.wrongArguments(argc, "GRID.txt OUT.bmp");
     }
-    const auto grid = quellon::levelImageFromGridFile(argv[1]);
-    if (!grid.ok()) {
-        return fail(grid.error);
+    const quellon::PictureResult level = quellon::readLevelFile(argv[1]);
+    if (!level.ok()) {
+        return kTool.fail(level.error);
     }
     std::string error;
-    if (!quellon::writeFileAtomically(argv[2], quellon::encodeBmp(grid.image), error)) {
-        return fail(error);
+    if (!quellon::writeFileAtomically(argv[2], quellon::encodeBmp(level.image), error)) {
+        return kTool.fail(error);
     }
     return 0;
 }

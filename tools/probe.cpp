@@ -10,18 +10,23 @@
 #include "platform/headless.h"
 #include "render/ray_map.h"
 #include "render/raycast.h"
-#include "tools/file_io.h"
-#include "tools/level_grid.h"
-#include "tools/png.h"
+#include "files/file_io.h"
+#include "files/maze_files.h"
+#include "files/png.h"
 #include "tools/probe_input.h"
+#include "tools/tool.h"
 
 namespace {
 
 using quellon::probe::Command;
 
+const quellon::Tool& tool() {
+    static const quellon::Tool probe{"quellon-probe", quellon::probe::usage()};
+    return probe;
+}
+
 int fail(const std::string& message) {
-    (void)std::fprintf(stderr, "quellon-probe: %s\n", message.c_str());
-    return 2;
+    return tool().fail(message);
 }
 
 // Prints %.9g of a single-precision value.
@@ -174,16 +179,16 @@ int main(int argc, char** argv) {
     }
     const Command& command = parsed.command;
     if (command.kind == Command::Kind::kHelp) {
-        return writeStdout(quellon::probe::usage()) ? 0 : 2;
+        return tool().help();
     }
     quellon::HeadlessWindow window;
     quellon::FrmMain frm(window, quellon::loadCarriedImages());
     if (!command.level.empty()) {
-        quellon::LevelGridResult grid = quellon::levelImageFromGridFile(command.level);
-        if (!grid.ok()) {
-            return fail(grid.error);
+        quellon::PictureResult level = quellon::readLevelFile(command.level);
+        if (!level.ok()) {
+            return fail(level.error);
         }
-        frm.holders.picMap = std::move(grid.image);
+        frm.holders.picMap = std::move(level.image);
     }
     frm.startUp();
     placePlayer(frm, command);

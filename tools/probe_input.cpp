@@ -8,7 +8,7 @@
 
 #include "app/one_line.h"
 #include "platform/window.h"
-#include "tools/text_lines.h"
+#include "world/level_text.h"
 
 namespace quellon::probe {
 

@@ -3,13 +3,19 @@
 #include "app/launch.h"
 #include "lab/lab_panel.h"
 #include "platform/web_window.h"
+#include "world/level_text.h"
 
 namespace quellon {
 
 namespace {
 
+// The page keeps a saved maze as a download of its grid.
+bool download(const std::string& name, const WorldMap& maze, std::string& error) {
+    return offerDownload(name, levelText(maze), error);
+}
+
 LabPanel& panel() {
-    static LabPanel labPanel("lab-level.txt", &offerDownload);
+    static LabPanel labPanel(&download);
     return labPanel;
 }
 

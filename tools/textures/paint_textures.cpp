@@ -19,30 +19,25 @@
 #include "gfx/bmp.h"
 #include "gfx/surface.h"
 #include "render/raycast.h"
-#include "tools/file_io.h"
-#include "tools/png.h"
+#include "files/file_io.h"
+#include "files/png.h"
 #include "tools/textures/textures.h"
+#include "tools/tool.h"
 
 namespace {
 
 using quellon::Surface;
 
-constexpr std::string_view kProgram = "quellon-paint-textures";
-
-void printUsage(std::FILE* to) {
-    (void)std::fprintf(
-        to,
-        "usage: %s OUTDIR [--sheet SHEET.png]\n"
-        "Paints the wall textures into OUTDIR/texture0.bmp .. texture5.bmp (texture0 is\n"
-        "a copy of texture1). OUTDIR must exist. With --sheet, also writes a PNG contact\n"
-        "sheet: each texture enlarged, three copies side by side, and a wall seen at an\n"
-        "angle as the renderer draws it.\n",
-        kProgram.data());
-}
+constexpr quellon::Tool kTool{
+    "quellon-paint-textures",
+    "usage: quellon-paint-textures OUTDIR [--sheet SHEET.png]\n"
+    "Paints the wall textures into OUTDIR/texture0.bmp .. texture5.bmp (texture0 is\n"
+    "a copy of texture1). OUTDIR must exist. With --sheet, also writes a PNG contact\n"
+    "sheet: each texture enlarged, three copies side by side, and a wall seen at an\n"
+    "angle as the renderer draws it.\n"};
 
 int fail(const std::string& message) {
-    (void)std::fprintf(stderr, "%s: %s\n", kProgram.data(), message.c_str());
-    return 2;
+    return kTool.fail(message);
 }
 
 // ---- The contact sheet ---------------------------------------------------------------------
@@ -116,8 +111,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            printUsage(stdout);
-            return 0;
+            return kTool.help();
         }
     }
     for (int i = 1; i < argc; ++i) {
