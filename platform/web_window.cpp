@@ -170,9 +170,6 @@ namespace quellon {
 
 namespace {
 
-constexpr int kBeepHz = 880;
-constexpr int kBeepMs = 120;
-constexpr double kBeepVolume = 0.25;
 constexpr Colour kOpaque = 0xFF000000u;
 
 enum EventKind {
@@ -252,10 +249,7 @@ class WebWindow final : public Window {
             event[1] == 0 ? PointerEvent::Area::kView : PointerEvent::Area::kPanel;
         switch (event[0]) {
             case kKeyDown:
-                events.keyDown(event[1], event[2]);
-                if (panel_ != nullptr) {
-                    panel_->keyDown(event[1], event[2]);
-                }
+                pressKey(events, panel_, event[1], event[2], false);
                 break;
             case kKeyUp:
                 events.keyUp(event[1], event[2]);
