@@ -17,8 +17,8 @@ bool endsWith(std::string_view name, std::string_view ending) {
     }
     const std::string_view tail = name.substr(name.size() - ending.size());
     for (std::size_t i = 0; i < tail.size(); ++i) {
-        const char c = tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] - 'A' + 'a')
-                                                         : tail[i];
+        const char c =
+            tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] - 'A' + 'a') : tail[i];
         if (c != ending[i]) {
             return false;
         }
@@ -35,8 +35,8 @@ std::string sizeOf(std::int64_t width, std::int64_t height) {
 }
 
 // A picture that must be `side` pixels square; `what` names it in the message.
-PictureResult squarePicture(const std::string& name, std::span<const std::uint8_t> bytes,
-                            int side, const char* what) {
+PictureResult squarePicture(const std::string& name, std::span<const std::uint8_t> bytes, int side,
+                            const char* what) {
     const bool png = endsWith(name, ".png") || (!endsWith(name, ".bmp") && looksLikePng(bytes));
     PictureResult result;
     std::int64_t width = 0;
@@ -56,8 +56,8 @@ PictureResult squarePicture(const std::string& name, std::span<const std::uint8_
         }
     }
     if ((width != 0 || height != 0) && (width != side || height != side)) {
-        return {Surface{},
-                name + ": the " + what + " is " + sizeOf(width, height) + ", not " + sizeOf(side, side)};
+        return {Surface{}, name + ": the " + what + " is " + sizeOf(width, height) + ", not " +
+                               sizeOf(side, side)};
     }
     if (!result.ok()) {
         result.error = name + ": does not decode: " + result.error;

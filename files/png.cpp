@@ -129,7 +129,8 @@ bool readRgb(png_structp png, png_infop info, int maxSidePx, std::vector<std::ui
     png_read_info(png, info);
     width = png_get_image_width(png, info);
     height = png_get_image_height(png, info);
-    if (width > static_cast<png_uint_32>(maxSidePx) || height > static_cast<png_uint_32>(maxSidePx)) {
+    if (width > static_cast<png_uint_32>(maxSidePx) ||
+        height > static_cast<png_uint_32>(maxSidePx)) {
         png_error(png, "larger than wanted");
     }
     const int colourType = png_get_color_type(png, info);

@@ -49,9 +49,11 @@ std::span<std::uint8_t> ScreenPixels::pixels(int x, int y, int count) {
         return {};
     }
     const int kept = std::min(count, width_ - x);
-    const std::size_t offset = static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch_) +
-                               static_cast<std::size_t>(x) * static_cast<std::size_t>(bytesPerPixel_);
-    return {base_ + offset, static_cast<std::size_t>(kept) * static_cast<std::size_t>(bytesPerPixel_)};
+    const std::size_t offset =
+        static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch_) +
+        static_cast<std::size_t>(x) * static_cast<std::size_t>(bytesPerPixel_);
+    return {base_ + offset,
+            static_cast<std::size_t>(kept) * static_cast<std::size_t>(bytesPerPixel_)};
 }
 
 void copyToScreen(const Surface& surface, ScreenPixels& screen, int left) {

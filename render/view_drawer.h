@@ -53,8 +53,8 @@ class ViewDrawer {
         const Colour* texels;  // the column's first texel
         std::ptrdiff_t texel;  // index into texels of what the strip shows from its next row on
         int stride;            // from one texel of the column to the next
-        std::int32_t height;  // the wall's height in rows
-        int bottom;           // the row after the wall's last visible row
+        std::int32_t height;   // the wall's height in rows
+        int bottom;            // the row after the wall's last visible row
         // A wall at least as tall as the texture shows each texel for a run of rows: the run
         // of the next texel starts at row floor(runs / kTextureSize), where `runs` counts on by
         // the height per texel.

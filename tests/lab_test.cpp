@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "files/file_io.h"
+#include "files/maze_files.h"
 #include "lab/lab_panel.h"
 #include "platform/headless.h"
 #include "render/raycast.h"
-#include "files/file_io.h"
-#include "files/maze_files.h"
 #include "world/level.h"
 
 namespace quellon {

@@ -9,8 +9,8 @@
 #include "app/frm_main.h"
 #include "assets/images.h"
 #include "gfx/bmp.h"
-#include "world/level_text.h"
 #include "world/level.h"
+#include "world/level_text.h"
 
 namespace quellon {
 namespace {
@@ -125,9 +125,12 @@ TEST(LevelTest, GridTextReadsBackAndItsErrorsNameTheLineAndColumn) {
         {tab, "line 13, column 21: '\\x09' is not a cell (use . or 1-5)"},
         {"00 " + std::string(63, '.') + "\n", "line 1: row 00 has 63 cells, not 64"},
         {"00 " + std::string(65, '.') + "\n", "line 1: row 00 has 65 cells, not 64"},
-        {"01 " + std::string(64, '.') + "\n", "line 1, column 2: expected the row number 00 and a space"},
-        {"00" + std::string(64, '.') + "\n", "line 1, column 3: expected the row number 00 and a space"},
-        {"00 " + std::string(63, '.') + "0\n", "line 1, column 67: '0' is not a cell (use . or 1-5)"},
+        {"01 " + std::string(64, '.') + "\n",
+         "line 1, column 2: expected the row number 00 and a space"},
+        {"00" + std::string(64, '.') + "\n",
+         "line 1, column 3: expected the row number 00 and a space"},
+        {"00 " + std::string(63, '.') + "0\n",
+         "line 1, column 67: '0' is not a cell (use . or 1-5)"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(levelImageFromText(c.text).error, c.error);

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "files/file_io.h"
 #include "gfx/bmp.h"
 #include "platform/headless.h"
-#include "files/file_io.h"
 #include "tools/probe_input.h"
 
 namespace quellon::probe {

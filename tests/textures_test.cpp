@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "assets/images.h"
+#include "files/png.h"
 #include "gfx/bmp.h"
 #include "gfx/surface.h"
-#include "files/png.h"
 #include "tools/textures/textures.h"
 
 // The source tree, where assets/ lives; the build passes it in.

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "files/file_io.h"
+#include "files/maze_files.h"
+#include "files/png.h"
 #include "gfx/bmp.h"
 #include "platform/headless.h"
 #include "render/ray_map.h"
 #include "render/raycast.h"
-#include "files/file_io.h"
-#include "files/maze_files.h"
-#include "files/png.h"
 #include "tools/probe_input.h"
 #include "tools/tool.h"
 

@@ -10,7 +10,7 @@ namespace quellon {
 struct Tool {
     static constexpr int kFailure = 2;  // bad input, or an output that cannot be written
 
-    const char* name;   // as the tool calls itself: "quellon-make-level"
+    const char* name;        // as the tool calls itself: "quellon-make-level"
     std::string_view usage;  // the whole --help text, ending in a newline
 
     // Whether the arguments (without the program name) are "--help" alone.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The lab in a real window: its view is the probe's frame of the same pose and size, its map is
 # the probe's map moved to follow the player, a click on the map paints a cell, and then the
-# view is the probe's frame of the painted grid that the lab saves.
+# view is the probe's frame of the painted grid that the lab saves. With WT_DEPTH=16 it runs on
+# a 16-bit X server, where the window's pixels are two bytes each.
 #
 #   lab_test.sh QUELLON_LAB XDRIVE PROBE
 set -euo pipefail
@@ -29,7 +30,7 @@ sleep 0.3
 shot="$(wt_shot first)"
 "$PROBE" frame 2.5 2.5 0 $VIEW_W $VIEW_H "$WT_WORK/start.bmp"
 wt_drive crop "$shot" 0 0 $VIEW_W $VIEW_H "$WT_WORK/first_view.bmp" >/dev/null
-out="$("$WT_XDRIVE" compare "$WT_WORK/first_view.bmp" "$WT_WORK/start.bmp" --ignore "${WT_TEXT_RECT[@]}" 2>&1)" ||
+out="$("$WT_XDRIVE" compare "$WT_WORK/first_view.bmp" "$WT_WORK/start.bmp" --ignore "${WT_TEXT_RECT[@]}" "${WT_SAME[@]}" 2>&1)" ||
     fail "the lab's view differs from the probe's frame outside the text: $out"
 say "the view matches quellon-probe frame 2.5 2.5 0 $VIEW_W $VIEW_H outside the text"
 
@@ -39,7 +40,7 @@ wt_drive crop "$shot" $((VIEW_W + ORIGIN_X)) $ORIGIN_Y $((PANEL_W - ORIGIN_X)) $
     "$WT_WORK/lab_map.bmp" >/dev/null
 wt_drive crop "$WT_WORK/map.bmp" 0 0 $((PANEL_W - ORIGIN_X)) $((MAP_H - ORIGIN_Y)) \
     "$WT_WORK/probe_map.bmp" >/dev/null
-out="$("$WT_XDRIVE" compare "$WT_WORK/lab_map.bmp" "$WT_WORK/probe_map.bmp" 2>&1)" ||
+out="$("$WT_XDRIVE" compare "$WT_WORK/lab_map.bmp" "$WT_WORK/probe_map.bmp" "${WT_SAME[@]}" 2>&1)" ||
     fail "the lab's map differs from quellon-probe map with strip 53: $out"
 say "the map matches quellon-probe map ... --strip 53, moved to follow the player"
 
@@ -55,10 +56,10 @@ row6="$(sed -n 7p lab-level.txt)"
 "$PROBE" frame 2.5 2.5 0 $VIEW_W $VIEW_H "$WT_WORK/painted_probe.bmp" --level lab-level.txt
 shot="$(wt_shot painted)"
 wt_drive crop "$shot" 0 0 $VIEW_W $VIEW_H "$WT_WORK/painted_view.bmp" >/dev/null
-out="$("$WT_XDRIVE" compare "$WT_WORK/painted_view.bmp" "$WT_WORK/painted_probe.bmp" --ignore "${WT_TEXT_RECT[@]}" 2>&1)" ||
+out="$("$WT_XDRIVE" compare "$WT_WORK/painted_view.bmp" "$WT_WORK/painted_probe.bmp" --ignore "${WT_TEXT_RECT[@]}" "${WT_SAME[@]}" 2>&1)" ||
     fail "after painting cell 2,6 the view differs from the probe's frame of the saved grid: $out"
 status=0
-"$WT_XDRIVE" compare "$WT_WORK/painted_view.bmp" "$WT_WORK/start.bmp" --ignore "${WT_TEXT_RECT[@]}" >/dev/null 2>&1 || status=$?
+"$WT_XDRIVE" compare "$WT_WORK/painted_view.bmp" "$WT_WORK/start.bmp" --ignore "${WT_TEXT_RECT[@]}" "${WT_SAME[@]}" >/dev/null 2>&1 || status=$?
 [[ $status -eq 1 ]] || fail "painting cell 2,6 left the view unchanged"
 say "after painting cell 2,6 the view matches quellon-probe frame --level of the saved grid"
 

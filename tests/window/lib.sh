@@ -9,6 +9,15 @@ shopt -s inherit_errexit
 
 WT_TITLE="${WT_TITLE:-Quellon}"  # a test of another program sets it before sourcing
 readonly WT_TEXT_RECT=(0 0 70 11)  # where the frame-rate line may be: 10 cells of 7x11
+# The X server's colour depth: 24 unless a test asks for another (WT_DEPTH=16). What comparing
+# the screen with the probe's picture allows follows from it: nothing at 24 bits; at 16 bits
+# each channel keeps only its top 5 or 6 bits, which costs up to 7 steps of 255.
+WT_DEPTH="${WT_DEPTH:-24}"
+case "$WT_DEPTH" in
+    24) WT_SAME=() ;;
+    16) WT_SAME=(--tolerance 8) ;;
+    *) echo "lib.sh: WT_DEPTH must be 24 or 16, not \"$WT_DEPTH\"" >&2; exit 2 ;;
+esac
 WT_WORK=""
 WT_XVFB_PID=""
 WT_APP_PID=""
@@ -65,14 +74,14 @@ wt_init() {
 wt_start_xvfb() {
     local fdfile="$WT_WORK/display"
     : >"$fdfile"
-    Xvfb -displayfd 3 -screen 0 2048x1536x24 -nolisten tcp 3>"$fdfile" \
+    Xvfb -displayfd 3 -screen 0 "2048x1536x$WT_DEPTH" -nolisten tcp 3>"$fdfile" \
         >"$WT_WORK/xvfb.log" 2>&1 &
     WT_XVFB_PID=$!
     local i
     for ((i = 0; i < 100; i++)); do
         if [[ -s "$fdfile" ]] && grep -q '^[0-9][0-9]*$' "$fdfile"; then
             export DISPLAY=":$(head -n 1 "$fdfile")"
-            say "Xvfb is on display $DISPLAY"
+            say "Xvfb is on display $DISPLAY, $WT_DEPTH bits deep"
             return 0
         fi
         kill -0 "$WT_XVFB_PID" 2>/dev/null || break

@@ -8,7 +8,7 @@
 //   xdrive hold WID MS KEY...               keys down, and up again MS milliseconds later
 //   xdrive close WID                        WM_DELETE_WINDOW, as a window manager sends it
 //   xdrive resize WID W H                   resizes the window
-//   xdrive compare A.bmp B.bmp [--ignore X Y W H]
+//   xdrive compare A.bmp B.bmp [--ignore X Y W H] [--tolerance N]   N: channel steps allowed
 //   xdrive text SHOT.bmp                    reads the line of text at the top-left corner
 //   xdrive rss PID                          resident memory in KiB
 //   xdrive blank W H OUT.bmp                an all-black picture to compare with
@@ -592,19 +592,38 @@ std::string hexColour(quellon::Colour c) {
     return text;
 }
 
+// Whether every channel of two colours is within `tolerance` of the other's.
+bool near(quellon::Colour a, quellon::Colour b, int tolerance) {
+    const auto off = [](int x, int y) { return x > y ? x - y : y - x; };
+    return off(quellon::redOf(a), quellon::redOf(b)) <= tolerance &&
+           off(quellon::greenOf(a), quellon::greenOf(b)) <= tolerance &&
+           off(quellon::blueOf(a), quellon::blueOf(b)) <= tolerance;
+}
+
 int commandCompare(const std::vector<std::string_view>& args) {
-    if (args.size() != 2 && !(args.size() == 7 && args[2] == "--ignore")) {
-        usage("xdrive compare A.bmp B.bmp [--ignore X Y W H]");
+    constexpr const char* kCompareUsage =
+        "xdrive compare A.bmp B.bmp [--ignore X Y W H] [--tolerance CHANNEL_STEPS]";
+    if (args.size() < 2) {
+        usage(kCompareUsage);
     }
     int ix = 0;
     int iy = 0;
     int iw = 0;
     int ih = 0;
-    if (args.size() == 7) {
-        ix = static_cast<int>(integerArg(args[3], "X", -32768, 32767));
-        iy = static_cast<int>(integerArg(args[4], "Y", -32768, 32767));
-        iw = static_cast<int>(integerArg(args[5], "W", 0, 32767));
-        ih = static_cast<int>(integerArg(args[6], "H", 0, 32767));
+    int tolerance = 0;
+    for (std::size_t at = 2; at < args.size();) {
+        if (args[at] == "--ignore" && at + 4 < args.size()) {
+            ix = static_cast<int>(integerArg(args[at + 1], "X", -32768, 32767));
+            iy = static_cast<int>(integerArg(args[at + 2], "Y", -32768, 32767));
+            iw = static_cast<int>(integerArg(args[at + 3], "W", 0, 32767));
+            ih = static_cast<int>(integerArg(args[at + 4], "H", 0, 32767));
+            at += 5;
+        } else if (args[at] == "--tolerance" && at + 1 < args.size()) {
+            tolerance = static_cast<int>(integerArg(args[at + 1], "CHANNEL_STEPS", 0, 255));
+            at += 2;
+        } else {
+            usage(kCompareUsage);
+        }
     }
     const quellon::Surface a = readBmp(args[0]);
     const quellon::Surface b = readBmp(args[1]);
@@ -622,7 +641,7 @@ int commandCompare(const std::vector<std::string_view>& args) {
             if (x >= ix && x - ix < iw && y >= iy && y - iy < ih) {
                 continue;
             }
-            if (a.at(x, y) != b.at(x, y)) {
+            if (!near(a.at(x, y), b.at(x, y), tolerance)) {
                 if (differing < kExamples) {
                     examples += " (" + std::to_string(x) + ", " + std::to_string(y) + ", " +
                                 hexColour(a.at(x, y)) + ", " + hexColour(b.at(x, y)) + ")";

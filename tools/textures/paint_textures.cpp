@@ -16,11 +16,11 @@
 #include <string_view>
 #include <vector>
 
+#include "files/file_io.h"
+#include "files/png.h"
 #include "gfx/bmp.h"
 #include "gfx/surface.h"
 #include "render/raycast.h"
-#include "files/file_io.h"
-#include "files/png.h"
 #include "tools/textures/textures.h"
 #include "tools/tool.h"
 
