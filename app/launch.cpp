@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 #include "app/one_line.h"
 #include "assets/images.h"
@@ -23,12 +24,25 @@ constexpr std::string_view kKeys =
 std::string usage(const Program& program) {
     const std::string name = program.name;
     const std::string more = program.moreHelp != nullptr ? program.moreHelp : "";
-    return name + ": " + program.summary + ".\n\n" + std::string(kKeys) + more +
-           "\nusage: " + name +
-           " [--help | --version]\n"
-           "  --help     print this help and exit\n"
-           "  --version  print the version and exit\n" +
-           name + " takes no other options or arguments.\n";
+    std::string text = name + ": " + program.summary + ".\n\n" + std::string(kKeys) + more +
+                       "\nusage: " + name + " [--help | --version]\n";
+    if (!program.commandOptions.empty()) {
+        text += "       " + name;
+        for (const ProgramOption& option : program.commandOptions) {
+            text += std::string(" [") + option.name + " " + option.valueName + "]";
+        }
+        text += "\n";
+    }
+    text +=
+        "  --help     print this help and exit\n"
+        "  --version  print the version and exit\n";
+    for (const ProgramOption& option : program.commandOptions) {
+        text += std::string("  ") + option.name + " " + option.valueName + "\n" + option.help;
+    }
+    if (program.commandOptions.empty()) {
+        text += name + " takes no other options or arguments.\n";
+    }
+    return text;
 }
 
 int complain(const Program& program, const std::string& message, int status) {
@@ -45,13 +59,71 @@ int print(const Program& program, const std::string& text) {
     return kExitSuccess;
 }
 
-int run(const Program& program) {
+struct GivenOption {
+    const ProgramOption* option;
+    std::string_view value;
+};
+
+// The options on the command line, each with its value; false with the reason in `error`.
+bool readOptions(const Program& program, int argc, char** argv, std::vector<GivenOption>& given,
+                 std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const std::size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        const ProgramOption* option = nullptr;
+        for (const ProgramOption& known : program.commandOptions) {
+            if (name == known.name) {
+                option = &known;
+            }
+        }
+        if (option == nullptr || !arg.starts_with("--")) {
+            const bool named = arg.starts_with('-');
+            error = (named ? "unknown option " : "unexpected argument ") + quoted(arg) + " (" +
+                    std::string(program.name) + " --help lists the options)";
+            return false;
+        }
+        for (const GivenOption& earlier : given) {
+            if (earlier.option == option) {
+                error = "option " + std::string(option->name) + " given twice";
+                return false;
+            }
+            if (option->excludes != nullptr &&
+                earlier.option->name == std::string_view(option->excludes)) {
+                error = "give " + std::string(earlier.option->name) + " or " + option->name +
+                        ", not both";
+                return false;
+            }
+        }
+        if (equals != std::string_view::npos) {
+            given.push_back({option, arg.substr(equals + 1)});
+        } else if (i + 1 < argc) {
+            given.push_back({option, argv[++i]});
+        } else {
+            error = "option " + std::string(option->name) + " needs a value (" + option->valueName +
+                    ")";
+            return false;
+        }
+    }
+    return true;
+}
+
+int run(const Program& program, int argc, char** argv) {
+    std::vector<GivenOption> given;
     std::string error;
+    if (!readOptions(program, argc, argv, given, error)) {
+        return complain(program, error, kExitUsage);
+    }
+    ImageHolders images = loadCarriedImages();
+    for (const GivenOption& option : given) {
+        if (!option.option->apply(option.value, images, error)) {
+            return complain(program, error, kExitUsage);
+        }
+    }
     const std::unique_ptr<Window> window = program.openWindow(error);
     if (!window) {
         return complain(program, "cannot open a window: " + error, kExitFailure);
     }
-    ImageHolders images = loadCarriedImages();
     window->setIcon(images.picTexture[assets::kIconTexture]);
     FrmMain frmMain(*window, std::move(images), program.options);
     if (program.attach != nullptr) {
@@ -67,25 +139,26 @@ int run(const Program& program) {
 }  // namespace
 
 int launch(int argc, char** argv, const Program& program) {
-    if (argc <= 1) {
-        return run(program);
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg != "--help" && arg != "--version") {
+            continue;
+        }
+        if (argc > 2) {
+            return complain(program, quoted(arg) + " takes no other arguments", kExitUsage);
+        }
+        return arg == "--help"
+                   ? print(program, usage(program))
+                   : print(program, std::string(program.name) + " " + QUELLON_VERSION + "\n");
     }
-    const std::string_view first = argv[1];
-    if (argc > 2) {
-        return complain(program, "too many arguments (give at most one: --help or --version)",
+    if (program.commandOptions.empty() && argc > 1) {
+        const std::string_view first = argv[1];
+        return complain(program,
+                        (first.starts_with('-') ? "unknown option " : "unexpected argument ") +
+                            quoted(first) + " (the only options are --help and --version)",
                         kExitUsage);
     }
-    if (first == "--help") {
-        return print(program, usage(program));
-    }
-    if (first == "--version") {
-        return print(program, std::string(program.name) + " " + QUELLON_VERSION + "\n");
-    }
-    const bool option = first.starts_with('-');
-    return complain(program,
-                    (option ? "unknown option " : "unexpected argument ") + quoted(first) +
-                        " (the only options are --help and --version)",
-                    kExitUsage);
+    return run(program, argc, argv);
 }
 
 }  // namespace quellon

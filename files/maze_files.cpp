@@ -1,5 +1,9 @@
 #include "files/maze_files.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <string_view>
 
 #include "files/file_io.h"
@@ -10,6 +14,8 @@
 namespace quellon {
 
 namespace {
+
+constexpr int kFirstTexture = kFirstWallCode;
 
 bool endsWith(std::string_view name, std::string_view ending) {
     if (name.size() < ending.size()) {
@@ -69,6 +75,11 @@ bool isImageName(std::string_view name) {
     return endsWith(name, ".bmp") || endsWith(name, ".png");
 }
 
+bool exists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
 }  // namespace
 
 PictureResult levelFromBytes(const std::string& name, std::span<const std::uint8_t> bytes) {
@@ -101,6 +112,48 @@ std::vector<std::uint8_t> levelFileBytes(const std::string& name, const WorldMap
     }
     const std::string text = levelText(worldMap);
     return {text.begin(), text.end()};
+}
+
+std::string readTextureFolder(const std::string& folder, TextureSet& textures) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        return folder + ": cannot open it: " + std::strerror(errno);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return folder + ": not a folder (give the folder that holds texture1.png .. texture5.png)";
+    }
+    TextureSet read = textures;
+    int found = 0;
+    for (int code = kFirstTexture; code <= kLastWallCode; ++code) {
+        const std::string stem = folder + "/texture" + std::to_string(code);
+        const bool bmp = exists(stem + ".bmp");
+        const bool png = exists(stem + ".png");
+        if (bmp && png) {
+            return stem + ".bmp and " + stem + ".png: both are there; keep one";
+        }
+        if (!bmp && !png) {
+            continue;
+        }
+        const std::string path = stem + (png ? ".png" : ".bmp");
+        std::string error;
+        const auto bytes = readFile(path, error, kMaxMazeFileBytes);
+        if (!bytes) {
+            return error;
+        }
+        PictureResult texture = squarePicture(path, *bytes, kTextureSize, "texture");
+        if (!texture.ok()) {
+            return texture.error;
+        }
+        read[static_cast<std::size_t>(code)] = std::move(texture.image);
+        ++found;
+    }
+    if (found == 0) {
+        return folder + ": holds none of texture1 .. texture" + std::to_string(kLastWallCode) +
+               " (.bmp or .png)";
+    }
+    read[0] = read[kFirstTexture];
+    textures = std::move(read);
+    return {};
 }
 
 }  // namespace quellon

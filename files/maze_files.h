@@ -1,6 +1,6 @@
-// The files a maze comes in, as the programs open and save them: a level as its grid in text or
-// as its 64 by 64 level image (BMP or PNG). Every failure is one line that starts with the
-// file's name.
+// The files a maze and its walls come in, as the programs open and save them: a level as its
+// grid in text or as its 64 by 64 level image (BMP or PNG), and a folder of wall textures. Every
+// failure is one line that starts with the file's name.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gfx/surface.h"
+#include "render/textures.h"
 #include "world/level.h"
 
 namespace quellon {
@@ -34,5 +35,13 @@ PictureResult readLevelFile(const std::string& path);
 // The bytes that keep `worldMap` under `name`: its level image as a BMP or PNG when the name
 // ends in .bmp or .png, its grid as text otherwise. Empty if the image cannot be encoded.
 std::vector<std::uint8_t> levelFileBytes(const std::string& name, const WorldMap& worldMap);
+
+// Reads the walls of a folder: `folder`/texture1 .. texture5, each a .bmp or .png of
+// kTextureSize pixels a side, in place of the carried texture of its code; a code without a
+// file keeps its own, and element 0 shows texture 1's image, whichever that is. Returns the
+// error, or an empty string when the textures are set. A folder with none of the five files, a
+// code with both a .bmp and a .png, and a file that does not decode or is of another size are
+// errors, and leave `textures` as they were.
+std::string readTextureFolder(const std::string& folder, TextureSet& textures);
 
 }  // namespace quellon

@@ -49,7 +49,7 @@ cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelW
   -DQUELLON_FUZZ=ON \
   > "$work/configure.log" 2>&1 || { cat "$work/configure.log" >&2; exit 1; }
 cmake --build "$build" --target quellon-fuzz -j"$(nproc)"
-for target in bmp command walk-script walk; do
+for target in bmp command walk-script walk level-text level-image maze-code; do
   if [[ ! -x $build/fuzz/quellon-fuzz-$target ]]; then
     echo "fuzz: $build/fuzz/quellon-fuzz-$target was not built (is $cxx Clang?)" >&2
     exit 1
@@ -66,6 +66,9 @@ targets=(
   "command     command      256   command.dict"
   "walk-script walk_script  2048  walk_script.dict"
   "walk        walk         1024  walk_script.dict"
+  "level-text  level_text   8192  -"
+  "level-image level_image  16384 -"
+  "maze-code   maze_code    4096  -"
 )
 summary=()
 failed=0

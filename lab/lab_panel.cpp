@@ -36,8 +36,13 @@ const char* walkName(WalkLines walk) {
 
 }  // namespace
 
-LabPanel::LabPanel(SaveMaze saveMaze, std::string saveName)
-    : saveMaze_(saveMaze), saveName_(std::move(saveName)) {
+LabPanel::LabPanel(SaveMaze saveMaze, OpenMaze openMaze)
+    : saveMaze_(saveMaze), openMaze_(openMaze) {
+    saveTo(kDefaultSaveName);
+}
+
+void LabPanel::saveTo(std::string name) {
+    saveName_ = std::move(name);
     status_ = "S saves the grid to " + saveName_;
 }
 
@@ -126,6 +131,31 @@ void LabPanel::command(int keyCode, int /*shiftState*/) {
     if (keyCode == kSaveKey) {
         save();
     }
+}
+
+void LabPanel::fileDropped(const std::string& path) {
+    if (openMaze_ == nullptr) {
+        status_ = "Files cannot be opened here.";
+        return;
+    }
+    Surface levelImage;
+    std::string error;
+    if (!openMaze_(path, levelImage, error)) {
+        status_ = error;  // the maze stays as it was
+        return;
+    }
+    openLevel(levelImage, path);
+}
+
+void LabPanel::openLevel(const Surface& levelImage, const std::string& name) {
+    if (frm_ == nullptr) {
+        return;
+    }
+    frm_->holders.picMap = levelImage;
+    scanLevel(frm_->worldMap, frm_->holders.picMap);
+    frm_->pose = Pose{kStartX, kStartY, 0.0f};
+    saveTo(name);
+    status_ = "Opened " + name + "; S saves it there";
 }
 
 void LabPanel::pick(int viewX) {

@@ -21,9 +21,12 @@ class LabPanel final : public SidePanel {
 
     // Keeps the maze under `name`; false with a reason in `error` if it cannot.
     using SaveMaze = bool (*)(const std::string& name, const WorldMap& maze, std::string& error);
+    // Reads the level image of the maze in the file `name`; false with a reason in `error`.
+    using OpenMaze = bool (*)(const std::string& name, Surface& levelImage, std::string& error);
 
-    // The maze is saved through `saveMaze` as `saveName`, which the readout names.
-    LabPanel(SaveMaze saveMaze, std::string saveName = kDefaultSaveName);
+    // The maze is saved through `saveMaze`, as kDefaultSaveName until a maze is opened; files
+    // dropped on the window are opened through `openMaze`, if there is one.
+    explicit LabPanel(SaveMaze saveMaze, OpenMaze openMaze = nullptr);
 
     // The main window whose frames the panel shows; it must keep its frame strips.
     void attach(FrmMain& frm);
@@ -32,6 +35,7 @@ class LabPanel final : public SidePanel {
     void draw(Surface& panel) override;
     void pointer(const PointerEvent& event) override;
     void command(int keyCode, int shiftState) override;
+    void fileDropped(const std::string& path) override;
 
     // What the pointer and keys do, for whoever drives the panel without a window.
     void pick(int viewX);
@@ -40,6 +44,13 @@ class LabPanel final : public SidePanel {
     bool paint(int column, int row);
     void zoom(int steps);
     bool save();
+    // The maze of `levelImage`, from the file `name`, takes the place of the one walked: the
+    // level scan reads it as at start-up, the player starts again where they always do, and S
+    // saves to `name` from then on.
+    void openLevel(const Surface& levelImage, const std::string& name);
+    // S saves to `name` from now on (a program that opened a maze at start says which).
+    void saveTo(std::string name);
+    const std::string& saveName() const { return saveName_; }
 
     int pickedStrip() const { return picked_; }
     int scale() const { return scale_; }
@@ -52,7 +63,8 @@ class LabPanel final : public SidePanel {
 
     FrmMain* frm_ = nullptr;
     SaveMaze saveMaze_;
-    std::string saveName_;
+    OpenMaze openMaze_;
+    std::string saveName_ = kDefaultSaveName;
     std::string status_;
     int scale_ = kDefaultMapScale;
     int picked_ = -1;

@@ -1,5 +1,6 @@
 // quellon-lab: the view as quellon draws it, beside the live ray map of every frame.
 #include "app/launch.h"
+#include "app/maze_options.h"
 #include "files/file_io.h"
 #include "files/maze_files.h"
 #include "lab/lab_panel.h"
@@ -19,14 +20,42 @@ bool saveToFile(const std::string& name, const WorldMap& maze, std::string& erro
     return writeFileAtomically(name, bytes, error);
 }
 
+bool openFile(const std::string& name, Surface& levelImage, std::string& error) {
+    PictureResult level = readLevelFile(name);
+    if (!level.ok()) {
+        error = level.error;
+        return false;
+    }
+    levelImage = std::move(level.image);
+    return true;
+}
+
 LabPanel& panel() {
-    static LabPanel labPanel(&saveToFile);
+    static LabPanel labPanel(&saveToFile, &openFile);
     return labPanel;
+}
+
+// --level as quellon takes it, and S saves to that file.
+bool applyLevel(std::string_view file, ImageHolders& images, std::string& error) {
+    if (!applyLevelOption(file, images, error)) {
+        return false;
+    }
+    panel().saveTo(std::string(file));
+    return true;
 }
 
 }  // namespace
 
 const Program& thisProgram() {
+    static const auto options = [] {
+        auto all = mazeOptions();
+        for (ProgramOption& option : all) {
+            if (option.apply == &applyLevelOption) {
+                option.apply = &applyLevel;
+            }
+        }
+        return all;
+    }();
     static const Program program{
         .name = "quellon-lab",
         .summary = "quellon's view beside the maze from above, with the rays behind the picture",
@@ -43,8 +72,10 @@ const Program& thisProgram() {
             "                      read and its numbers\n"
             "  click the map       paint a cell: open floor and the five walls in turn\n"
             "  wheel               zoom the map\n"
-            "  S                   save the painted grid where the panel says, for\n"
-            "                      quellon-make-level\n"};
+            "  S                   save the maze where the panel says: to the file it\n"
+            "                      opened, in that file's form, or to lab-level.txt\n"
+            "  drop a file         open a maze: a grid, or a level image (.bmp, .png)\n",
+        .commandOptions = options};
     return program;
 }
 

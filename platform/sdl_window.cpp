@@ -160,6 +160,15 @@ class SdlWindow final : public Window {
                 point(PointerEvent::Kind::kWheel, event.wheel.mouseX, event.wheel.mouseY, steps);
                 break;
             }
+            case SDL_DROPFILE:
+            case SDL_DROPTEXT:
+                if (event.drop.file != nullptr) {
+                    if (event.type == SDL_DROPFILE && panel_ != nullptr) {
+                        panel_->fileDropped(event.drop.file);
+                    }
+                    SDL_free(event.drop.file);
+                }
+                break;
             case SDL_QUIT:
                 close(events);
                 break;

@@ -3,6 +3,8 @@
 // pointer, and every key press as a command, only ever inside a yield.
 #pragma once
 
+#include <string>
+
 #include "gfx/surface.h"
 
 namespace quellon {
@@ -27,6 +29,8 @@ class SidePanel {
     // A key has just gone down (the main window gets it too). The window system's auto-repeat
     // of a held key never comes here: a command acts once per press.
     virtual void command(int keyCode, int shiftState) = 0;
+    // A file was dropped on the window.
+    virtual void fileDropped(const std::string& path) = 0;
 
   protected:
     ~SidePanel() = default;

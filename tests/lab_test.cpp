@@ -25,7 +25,8 @@ class LabTest : public ::testing::Test {
   protected:
     LabTest()
         : frm(window, loadCarriedImages(), FrmMain::Options{.keepFrameStrips = true}),
-          panel(&saveMaze, ::testing::TempDir() + "lab_test_level.txt") {
+          panel(&saveMaze) {
+        panel.saveTo(::testing::TempDir() + "lab_test_level.txt");
         panel.attach(frm);
         frm.startUp();
         frame();
@@ -126,10 +127,37 @@ TEST_F(LabTest, PickingZoomingAndSavingTheGrid) {
     EXPECT_EQ(saved, frm.worldMap) << "the saved grid reads back as the painted one";
     EXPECT_EQ(saved(30, 30), 1);
 
-    LabPanel unwritable(&saveMaze, "/nonexistent/dir/level.txt");
+    LabPanel unwritable(&saveMaze);
+    unwritable.saveTo("/nonexistent/dir/level.txt");
     unwritable.attach(frm);
     EXPECT_FALSE(unwritable.save());
     EXPECT_NE(unwritable.status().find("cannot write"), std::string::npos) << unwritable.status();
+}
+
+TEST_F(LabTest, ADroppedMazeOpensAndABadOneLeavesTheMazeAsItWas) {
+    LabPanel lab(&saveMaze, [](const std::string& name, Surface& image, std::string& error) {
+        PictureResult level = readLevelFile(name);
+        error = level.error;
+        image = std::move(level.image);
+        return level.ok();
+    });
+    lab.attach(frm);
+    WorldMap walled = frm.worldMap;
+    walled.set(2, 6, 3);
+    const std::string path = ::testing::TempDir() + "dropped.png";
+    ASSERT_TRUE(saveMaze(path, walled, *std::make_unique<std::string>()));
+    frm.pose = Pose{30.5f, 40.5f, 90.0f};
+    lab.fileDropped(path);
+    EXPECT_EQ(frm.worldMap, walled);
+    EXPECT_EQ(frm.pose.playerX, kStartX) << "the player starts again where they always do";
+    EXPECT_EQ(lab.saveName(), path) << "S saves to the file opened";
+
+    const WorldMap before = frm.worldMap;
+    lab.fileDropped(::testing::TempDir() + "no such maze.txt");
+    EXPECT_EQ(frm.worldMap, before);
+    EXPECT_NE(lab.status().find("no such maze.txt: cannot open it"), std::string::npos)
+        << lab.status();
+    EXPECT_EQ(lab.saveName(), path);
 }
 
 }  // namespace

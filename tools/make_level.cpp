@@ -1,18 +1,18 @@
-// quellon-make-level GRID.txt OUT.bmp: turns the level grid into the level image.
+// quellon-make-level GRID.txt OUT.bmp|OUT.png: turns a level grid into its level image.
 #include <string>
 
 #include "files/file_io.h"
 #include "files/maze_files.h"
-#include "gfx/bmp.h"
 #include "tools/tool.h"
 
 namespace {
 
 constexpr quellon::Tool kTool{
     "quellon-make-level",
-    "usage: quellon-make-level GRID.txt OUT.bmp\n"
-    "Writes the level image for a grid of 64 lines \"RR <64 cells>\", where '.' is open\n"
-    "floor and 1..5 are wall codes (assets/level.txt holds the shipped level).\n"};
+    "usage: quellon-make-level GRID.txt OUT.bmp|OUT.png\n"
+    "Writes the level image, as a BMP or a PNG by OUT's ending, for a grid of 64 lines\n"
+    "\"RR <64 cells>\", where '.' is open floor and 1..5 are wall codes (assets/level.txt\n"
+    "holds the shipped level).\n"};
 
 }  // namespace
 
@@ -21,14 +21,21 @@ int main(int argc, char** argv) {
         return kTool.help();
     }
     if (argc != 3) {
-        return kTool.wrongArguments(argc, "GRID.txt OUT.bmp");
+        return kTool.wrongArguments(argc, "GRID.txt OUT.bmp|OUT.png");
+    }
+    const std::string out = argv[2];
+    const std::string ending = out.size() >= 4 ? out.substr(out.size() - 4) : "";
+    if (ending != ".bmp" && ending != ".png") {
+        return kTool.fail("OUT must end in .bmp or .png, not \"" + out + "\"");
     }
     const quellon::PictureResult level = quellon::readLevelFile(argv[1]);
     if (!level.ok()) {
         return kTool.fail(level.error);
     }
+    quellon::WorldMap grid;
+    quellon::scanLevel(grid, level.image);
     std::string error;
-    if (!quellon::writeFileAtomically(argv[2], quellon::encodeBmp(level.image), error)) {
+    if (!quellon::writeFileAtomically(out, quellon::levelFileBytes(out, grid), error)) {
         return kTool.fail(error);
     }
     return 0;

@@ -7,6 +7,7 @@
 
 #include "app/frm_main.h"
 #include "files/file_io.h"
+#include "files/maze_code.h"
 #include "files/maze_files.h"
 #include "files/png.h"
 #include "gfx/bmp.h"
@@ -15,6 +16,7 @@
 #include "render/raycast.h"
 #include "tools/probe_input.h"
 #include "tools/tool.h"
+#include "world/level_text.h"
 
 namespace {
 
@@ -183,12 +185,21 @@ int main(int argc, char** argv) {
     }
     quellon::HeadlessWindow window;
     quellon::FrmMain frm(window, quellon::loadCarriedImages());
-    if (!command.level.empty()) {
-        quellon::PictureResult level = quellon::readLevelFile(command.level);
+    if (!command.level.empty() || !command.maze.empty()) {
+        quellon::PictureResult level = command.maze.empty()
+                                           ? quellon::readLevelFile(command.level)
+                                           : quellon::levelFromMazeCode(command.maze);
         if (!level.ok()) {
             return fail(level.error);
         }
         frm.holders.picMap = std::move(level.image);
+    }
+    if (!command.textures.empty()) {
+        const std::string error =
+            quellon::readTextureFolder(command.textures, frm.holders.picTexture);
+        if (!error.empty()) {
+            return fail(error);
+        }
     }
     frm.startUp();
     placePlayer(frm, command);
@@ -201,6 +212,14 @@ int main(int argc, char** argv) {
             return walk(frm);
         case Command::Kind::kMap:
             return map(frm, command);
+        case Command::Kind::kMazeCode:
+            return writeStdout(quellon::mazeCode(frm.worldMap) + "\n")
+                       ? 0
+                       : fail("cannot write to standard output");
+        case Command::Kind::kMazeGrid:
+            return writeStdout(quellon::levelText(frm.worldMap))
+                       ? 0
+                       : fail("cannot write to standard output");
         case Command::Kind::kHelp:
             break;
     }

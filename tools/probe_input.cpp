@@ -14,11 +14,14 @@ namespace quellon::probe {
 
 const std::string& usage() {
     static const std::string text =
-        "usage: quellon-probe cast X Y ANGLE [WIDTH HEIGHT] [--level GRID.txt]\n"
-        "       quellon-probe frame X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [--level GRID.txt]\n"
+        "usage: quellon-probe cast X Y ANGLE [WIDTH HEIGHT] [MAZE]\n"
+        "       quellon-probe frame X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [MAZE]\n"
         "       quellon-probe map X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [--scale S] [--strip N]\n"
-        "                     [--around CELLS] [--level GRID.txt]\n"
-        "       quellon-probe walk [X Y ANGLE] [--level GRID.txt] < SCRIPT\n"
+        "                     [--around CELLS] [MAZE]\n"
+        "       quellon-probe walk [X Y ANGLE] [MAZE] < SCRIPT\n"
+        "       quellon-probe maze-code [MAZE]\n"
+        "       quellon-probe maze-grid [MAZE]\n"
+        "MAZE:  [--level FILE | --maze CODE] [--textures DIR]\n"
         "\n"
         "cast   prints one line per strip of the view from the pose, left to right:\n"
         "       stripX rayOffset rayAngle wallDist wallCode texColumn distance wallHeight wallTop\n"
@@ -39,6 +42,8 @@ const std::string& usage() {
         "       count and the keys held during those ticks, by name (left right up down comma\n"
         "       period) or decimal virtual-key code; '#' starts a comment line. After each step\n"
         "       it prints: playerX playerY playerAngle\n"
+        "maze-code  prints the maze's code, as a link to the web page carries it after #maze=\n"
+        "maze-grid  prints the maze's grid, as quellon-lab saves it\n"
         "\n"
         "X and Y are map positions in 0.." +
         std::to_string(kMapSize) +
@@ -46,8 +51,11 @@ const std::string& usage() {
         "single-precision numbers; WIDTH and HEIGHT are whole pixels in 1.." +
         std::to_string(kMaxSidePx) +
         ".\n"
-        "--level reads the level from a grid in the form of assets/level.txt (as quellon-lab\n"
-        "saves it) instead of the level carried in the program.\n"
+        "--level reads the level from a file instead of the level carried in the program: a\n"
+        "grid in the form of assets/level.txt (as quellon-lab saves it), or a 64 by 64 level\n"
+        "image (.bmp or .png) in the level's six colours. --maze reads it from a maze code.\n"
+        "--textures takes the walls' textures from DIR/texture1 .. texture5 (.bmp or .png,\n"
+        "64 by 64); a wall whose file is missing keeps its carried texture.\n"
         "Bad input is reported on stderr with exit status 2.\n";
     return text;
 }
@@ -162,6 +170,8 @@ std::string readOut(std::string_view text, Command& c) {
 // Reads the options that follow a command's operands, in pairs: the name, then its value.
 std::string readOptions(std::span<const std::string_view> options, Command& c) {
     bool seenLevel = false;
+    bool seenMaze = false;
+    bool seenTextures = false;
     bool seenScale = false;
     bool seenStrip = false;
     bool seenAround = false;
@@ -178,6 +188,18 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
                 return "--level must name a file";
             }
             c.level = std::string(value);
+        } else if (name == "--maze" && !seenMaze) {
+            seenMaze = true;
+            if (value.empty()) {
+                return "--maze must give a maze code";
+            }
+            c.maze = std::string(value);
+        } else if (name == "--textures" && !seenTextures) {
+            seenTextures = true;
+            if (value.empty()) {
+                return "--textures must name a folder";
+            }
+            c.textures = std::string(value);
         } else if (name == "--scale" && forMap && !seenScale) {
             seenScale = true;
             long scale = 0;
@@ -203,13 +225,17 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
                        std::to_string(kMapSize) + ", not " + quoted(value);
             }
             c.around = static_cast<int>(around);
-        } else if (name == "--level" || name == "--scale" || name == "--strip" ||
-                   name == "--around") {
-            return forMap || name == "--level" ? "option " + quoted(name) + " given twice"
-                                               : "option " + quoted(name) + " is for map only";
+        } else if (name == "--level" || name == "--maze" || name == "--textures") {
+            return "option " + quoted(name) + " given twice";
+        } else if (name == "--scale" || name == "--strip" || name == "--around") {
+            return forMap ? "option " + quoted(name) + " given twice"
+                          : "option " + quoted(name) + " is for map only";
         } else {
             return "unknown option " + quoted(name);
         }
+    }
+    if (seenLevel && seenMaze) {
+        return "give --level or --maze, not both";
     }
     return {};
 }
@@ -218,7 +244,9 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
 
 CommandResult parseCommand(const std::vector<std::string_view>& args) {
     if (args.empty()) {
-        return failure("no command given (cast, frame, map or walk; --help shows the usage)");
+        return failure(
+            "no command given (cast, frame, map, walk, maze-code or maze-grid; --help shows the "
+            "usage)");
     }
     const std::string_view verb = args[0];
     CommandResult result;
@@ -268,8 +296,15 @@ CommandResult parseCommand(const std::vector<std::string_view>& args) {
         if (operands == 3) {
             result.error = readPose(args, 1, c);
         }
+    } else if (verb == "maze-code" || verb == "maze-grid") {
+        if (operands != 0) {
+            return failure(std::string(verb) + " takes no arguments but options, got " +
+                           std::to_string(operands));
+        }
+        c.kind = verb == "maze-code" ? Command::Kind::kMazeCode : Command::Kind::kMazeGrid;
     } else {
-        return failure("unknown command " + quoted(verb) + " (cast, frame, map or walk)");
+        return failure("unknown command " + quoted(verb) +
+                       " (cast, frame, map, walk, maze-code or maze-grid)");
     }
     if (result.ok()) {
         result.error = readOptions(options, c);

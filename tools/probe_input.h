@@ -22,7 +22,7 @@ inline constexpr long kMaxTicksPerLine = 100'000'000;
 inline constexpr int kMaxKeyCode = 65535;
 
 struct Command {
-    enum class Kind { kHelp, kCast, kFrame, kWalk, kMap };
+    enum class Kind { kHelp, kCast, kFrame, kWalk, kMap, kMazeCode, kMazeGrid };
     // How a frame or map is written, by OUT's ending (.bmp or .png, in either case).
     enum class Format { kBmp, kPng };
     Kind kind = Kind::kHelp;
@@ -34,7 +34,9 @@ struct Command {
     int height = Window::kClientHeightPx;
     std::string out;  // frame and map: the file to write
     Format format = Format::kBmp;
-    std::string level;  // --level: a level grid to use instead of the carried level image
+    std::string level;     // --level: a level file to use instead of the carried level image
+    std::string maze;      // --maze: a maze code to use instead of it
+    std::string textures;  // --textures: a folder of wall textures to use instead of the carried
     int scale = kDefaultMapScale;  // map --scale: pixels per cell
     int strip = -1;                // map --strip: the strip to show in detail, or -1
     int around = 0;                // map --around: cells across the picture, 0 for the grid

@@ -52,7 +52,7 @@ run help -- --help
 [[ $RUN_STATUS -eq 0 ]] || fail "--help exited with status $RUN_STATUS, expected 0"
 [[ ! -s "$WT_WORK/help.err" ]] || fail "--help wrote to stderr: $(cat "$WT_WORK/help.err")"
 for want in "$NAME: " "Keys:" "Up, Down" "Left, Right" "comma, period" "beep" \
-    "usage: $NAME [--help | --version]" "takes no other options"; do
+    "usage: $NAME [--help | --version]" "--level FILE" "--textures DIR"; do
     grep -qF -- "$want" "$WT_WORK/help.out" || fail "--help does not say \"$want\""
 done
 say "--help prints the usage and the keys and exits 0 without a display"
@@ -76,7 +76,16 @@ expect_refused maze.txt
 expect_refused --help --version
 expect_refused --version extra
 expect_refused $'--x\nsecond line'
+expect_refused --level
+expect_refused --level "$WT_WORK/missing.txt"
 say "other arguments are refused with one line on stderr and status 2"
+
+# A broken maze is refused before any window opens: one line naming the file and where.
+printf '00 2222\n' >"$WT_WORK/maze.txt"
+run broken_maze -- --level "$WT_WORK/maze.txt"
+[[ $RUN_STATUS -eq 2 ]] || fail "a broken --level file gave status $RUN_STATUS, expected 2"
+expect_one_line broken_maze "^$NAME: $WT_WORK/maze.txt: line 1: row 00 has 4 cells, not 64\$"
+say "a broken maze: \"$(cat "$WT_WORK/broken_maze.err")\", status 2, no window"
 
 # expect_no_window NAME [VAR=VALUE...]: the program, run without arguments, gives up at once.
 expect_no_window() {

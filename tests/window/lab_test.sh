@@ -72,4 +72,19 @@ wt_rate "$shot" >/dev/null
 
 wt_drive close "$WT_WID" >/dev/null
 wt_expect_exit "WM_DELETE_WINDOW"
+
+# The saved maze opens again: the lab started on it shows it, and S saves it where it came from.
+mv lab-level.txt painted.txt
+wt_start_app --level painted.txt
+wt_drive crop "$WT_READY_SHOT" 0 0 $VIEW_W $VIEW_H "$WT_WORK/reopened_view.bmp" >/dev/null
+out="$("$WT_XDRIVE" compare "$WT_WORK/reopened_view.bmp" "$WT_WORK/painted_probe.bmp" --ignore "${WT_TEXT_RECT[@]}" "${WT_SAME[@]}" 2>&1)" ||
+    fail "quellon-lab --level painted.txt differs from the probe's frame of that grid: $out"
+rm painted.txt
+wt_drive key "$WT_WID" down s >/dev/null
+wt_drive key "$WT_WID" up s >/dev/null
+sleep 0.3
+[[ -f painted.txt && ! -f lab-level.txt ]] || fail "S did not save to the file the lab opened"
+say "quellon-lab --level shows the saved maze, and S saves it back to that file"
+wt_drive close "$WT_WID" >/dev/null
+wt_expect_exit "WM_DELETE_WINDOW"
 say "PASS"

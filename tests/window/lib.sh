@@ -93,13 +93,14 @@ wt_start_xvfb() {
 
 now_ms() { echo $((10#${EPOCHREALTIME//[.,]/} / 1000)); }
 
-# Starts the program with its output going to a log and waits (10 s at most) until a window
-# titled "Quellon" shows "<digits> fps" at its top-left corner. Finding the title is not
+# wt_start_app [ARG...]: starts the program with the arguments, its output going to a log, and
+# waits (10 s at most) until a window titled "Quellon" shows "<digits> fps" at its top-left
+# corner. Finding the title is not
 # enough: SDL may destroy the first window it maps and make a new one when the renderer comes
 # up, so only a window the program has drawn on is taken. Sets WT_WID and WT_READY_SHOT.
 wt_start_app() {
     WT_APP_LOG="$WT_WORK/quellon.$((++WT_APP_RUNS)).log"
-    "$WT_QUELLON" >"$WT_APP_LOG" 2>&1 &
+    "$WT_QUELLON" "$@" >"$WT_APP_LOG" 2>&1 &
     WT_APP_PID=$!
     local deadline=$(($(now_ms) + 10000)) wid="" text="" found=""
     WT_READY_SHOT="$WT_WORK/ready.$WT_APP_RUNS.bmp"
