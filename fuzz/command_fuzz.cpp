@@ -6,8 +6,9 @@
 // its text (checked against strtof) written as a plain decimal number; WIDTH and HEIGHT
 // whole numbers in 1..kMaxSidePx written in digits alone; the defaults wherever an operand is not
 // given; OUT exactly the argument, ending in .bmp or .png in either case, and the format it
-// names; options after the operands in pairs, each at most once: --level with a non-empty
-// value anywhere, --scale 1..32, --strip below the strip count and --around 1..64 for map only. A
+// names; options after the operands in pairs, each at most once: --level, --maze and --textures
+// with a non-empty value anywhere (--level and --maze not both), --scale 1..32, --strip below
+// the strip count and --around 1..64 for map only; maze-code and maze-grid take no operands. A
 // refused command must say why in one non-empty line. And a command that is plainly well formed
 // must not be refused.
 #include <algorithm>
@@ -197,7 +198,7 @@ Verdict optionsVerdict(const std::vector<std::string_view>& options, bool map, l
         }
         seen.push_back(name);
         const std::string_view value = options[i + 1];
-        if (name == "--level") {
+        if (name == "--level" || name == "--maze" || name == "--textures") {
             if (value.empty()) {
                 return Verdict::kInvalid;
             }
@@ -217,14 +218,24 @@ Verdict optionsVerdict(const std::vector<std::string_view>& options, bool map, l
             return Verdict::kInvalid;
         }
     }
-    return Verdict::kValid;
+    const bool level = std::find(seen.begin(), seen.end(), "--level") != seen.end();
+    const bool maze = std::find(seen.begin(), seen.end(), "--maze") != seen.end();
+    return level && maze ? Verdict::kInvalid : Verdict::kValid;
 }
 
 void checkOptions(const std::vector<std::string_view>& options, const Command& c) {
     std::string_view level;
+    std::string_view maze;
+    std::string_view textures;
     for (std::size_t i = 0; i + 1 < options.size(); i += 2) {
         if (options[i] == "--level") {
             level = options[i + 1];
+        }
+        if (options[i] == "--maze") {
+            maze = options[i + 1];
+        }
+        if (options[i] == "--textures") {
+            textures = options[i + 1];
         }
         if (options[i] == "--scale") {
             FUZZ_CHECK(c.scale == digitsValue(options[i + 1]), "scale read as %d", c.scale);
@@ -239,6 +250,8 @@ void checkOptions(const std::vector<std::string_view>& options, const Command& c
         }
     }
     FUZZ_CHECK(c.level == level, "level is \"%s\"", c.level.c_str());
+    FUZZ_CHECK(c.maze == maze, "maze is \"%s\"", c.maze.c_str());
+    FUZZ_CHECK(c.textures == textures, "textures is \"%s\"", c.textures.c_str());
 }
 
 void checkDefaultSize(const Command& c) {
@@ -343,6 +356,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             } else {
                 checkDefaultPose(c);
             }
+        }
+    } else if (verb == "maze-code" || verb == "maze-grid") {
+        if (operands == 0) {
+            expected = optionsVerdict(options, false, 0);
+        }
+        if (result.ok()) {
+            FUZZ_CHECK(c.kind == (verb == "maze-code" ? Command::Kind::kMazeCode
+                                                      : Command::Kind::kMazeGrid),
+                       "%.*s parsed as kind %d", static_cast<int>(verb.size()), verb.data(),
+                       static_cast<int>(c.kind));
         }
     }
     if (result.ok()) {

@@ -56,9 +56,9 @@ bool isTheForm(const std::vector<std::string_view>& lines) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const quellon::LevelTextResult result = quellon::levelImageFromText(text);
-    const std::vector<std::string_view> lines = nonEmptyLines(text);
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const quellon::LevelTextResult result = quellon::levelImageFromText(input);
+    const std::vector<std::string_view> lines = nonEmptyLines(input);
     FUZZ_CHECK(result.ok() == isTheForm(lines), "accepted %d, but the form holds %d", result.ok(),
                isTheForm(lines));
     if (!result.ok()) {
@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     quellon::WorldMap grid;
     quellon::scanLevel(grid, result.image);
-    const std::vector<std::string_view> written = nonEmptyLines(quellon::levelText(grid));
+    const std::string text = quellon::levelText(grid);
+    const std::vector<std::string_view> written = nonEmptyLines(text);
     for (int r = 0; r < quellon::kMapSize; ++r) {
         FUZZ_CHECK(written[r] == lines[r], "row %d reads back as \"%.*s\"", r,
                    static_cast<int>(written[r].size()), written[r].data());
