@@ -57,7 +57,10 @@ export async function launchChromium(executable) {
         send,
         async eval(expression) {
           const r = await send("Runtime.evaluate", { expression, returnByValue: true, awaitPromise: true });
-          if (r.exceptionDetails) throw new Error(`in the page: ${r.exceptionDetails.text} ${expression}`);
+          if (r.exceptionDetails) {
+            const { text, exception } = r.exceptionDetails;
+            throw new Error(`in the page: ${exception?.description || text} ${expression}`);
+          }
           return r.result.value;
         },
         async goto(url) {

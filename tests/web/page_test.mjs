@@ -13,7 +13,7 @@ import os from "node:os";
 import path from "node:path";
 import { launchChromium } from "./cdp.mjs";
 
-const [site, probe, xdrive, quellon] = process.argv.slice(2);
+const [site, probe, xdrive, quellon] = process.argv.slice(2).map((arg) => path.resolve(arg));
 const CHROMIUM = process.env.CHROMIUM || "/usr/bin/chromium";
 const VIEW = { width: 307, height: 285 };
 const TEXT = { x: 0, y: 0, width: 70, height: 11 };  // where the rate line may be
@@ -262,7 +262,9 @@ if (problems.length > 0) fail(`the page threw: ${problems.join("; ")}`);
 
 // --- the desktop program, in the same run ---------------------------------------------------
 
-const xvfb = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "2048x1536x24", "-nolisten", "tcp"],
+// -noreset: by default the server resets whenever its last client leaves (a closed desktop
+// program, an xdrive run), and a program connecting meanwhile fails to open its window.
+const xvfb = spawn("Xvfb", ["-displayfd", "3", "-noreset", "-screen", "0", "2048x1536x24", "-nolisten", "tcp"],
                    { stdio: ["ignore", "ignore", "ignore", "pipe"] });
 const display = await new Promise((resolve, reject) => {
   xvfb.stdio[3].on("data", (d) => resolve(`:${String(d).trim()}`));
@@ -274,11 +276,35 @@ const drive = (...args) => {
   if (r.status !== 0) throw new Error(`xdrive ${args.join(" ")}: ${r.stderr}`);
   return r.stdout.trim();
 };
-// Runs the desktop program until its first frame is up, hands it to `use`, then closes it.
+// Starts a program; `ended` resolves to how it ended, with what it wrote to stderr.
+function start(program, args) {
+  const child = spawn(program, args, { env, stdio: ["ignore", "pipe", "pipe"] });
+  let stdout = "";
+  let stderr = "";
+  child.stdout.on("data", (d) => (stdout += d));
+  child.stderr.on("data", (d) => (stderr += d));
+  const ended = new Promise((resolve) => child.once("close", (code, signal) => {
+    resolve({ status: code ?? signal, stdout: stdout.trim(), stderr: stderr.trim() });
+  }));
+  return { child, ended };
+}
+const timeout = (ms) => new Promise((resolve) => setTimeout(() => resolve(null), ms));
+// Runs the desktop program until its first frame is up, hands it to `use`, then closes it and
+// waits for it to end. A program that dies says how, with what it wrote.
 async function withDesktop(use) {
-  const desktop = spawn(quellon, [], { env, stdio: "ignore" });
+  const desktop = start(quellon, []);
   try {
-    const wid = drive("find", "Quellon", "10000");
+    const find = start(xdrive, ["find", "Quellon", "10000"]);
+    const first = await Promise.race([find.ended.then((found) => ({ found })),
+                                      desktop.ended.then((died) => ({ died }))]);
+    if (first.died) {
+      find.child.kill();
+      throw new Error(`the desktop program exited with status ${first.died.status} before its window appeared: ` +
+                      (first.died.stderr || "(nothing on stderr)"));
+    }
+    const { found } = first;
+    if (found.status !== 0) throw new Error(`xdrive find Quellon 10000: ${found.stderr}`);
+    const wid = found.stdout;
     const shot = (name) => {
       const file = path.join(work, `${name}.bmp`);
       drive("shot", wid, file);
@@ -289,8 +315,11 @@ async function withDesktop(use) {
     }
     await use(wid, shot);
     drive("close", wid);
+    const ended = await Promise.race([desktop.ended, timeout(5000)]);
+    if (!ended) throw new Error("the desktop program still ran 5 s after its window was closed");
+    if (ended.status !== 0) throw new Error(`the desktop program exited with status ${ended.status} after its window was closed: ${ended.stderr}`);
   } finally {
-    desktop.kill();
+    desktop.child.kill();
   }
 }
 try {
