@@ -76,10 +76,12 @@ export async function launchChromium(executable) {
           await send("Page.navigate", { url });
           await loaded;
         },
-        // A key as a person presses it; windowsVirtualKeyCode is what the page's keyCode reads.
-        async key(type, { key, code, keyCode }) {
-          await send("Input.dispatchKeyEvent",
-                     { type, key, code, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode });
+        // A key as a person presses it; windowsVirtualKeyCode is what the page's keyCode reads,
+        // autoRepeat its repeat.
+        async key(type, { key, code, keyCode }, autoRepeat = false) {
+          await send("Input.dispatchKeyEvent", {
+            type, key, code, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode, autoRepeat,
+          });
         },
       };
     },

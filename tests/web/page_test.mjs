@@ -241,6 +241,20 @@ try {
   else say("a key held while the page loses the focus stops walking");
   await page.key("keyUp", UP);
 
+  // Saving is a command: a held S offers the grid once, however often the key repeats.
+  await page.eval(`(() => {
+    window.offered = [];
+    HTMLAnchorElement.prototype.click = function () { if (this.download) window.offered.push(this.download); };
+  })()`);
+  const S = { key: "s", code: "KeyS", keyCode: 83 };
+  await page.key("keyDown", S);
+  for (let i = 0; i < 5; ++i) await page.key("keyDown", S, true);
+  await page.key("keyUp", S);
+  await sleep(300);
+  const offered = await page.eval("window.offered");
+  if (offered.length !== 1) fail(`holding S through 5 repeats offered ${offered.length} downloads (${offered.join(", ")}), expected 1`);
+  else say(`holding S through 5 repeats offers one download, ${offered[0]}`);
+
   figures.pageTicks = 0;
   for (let i = 0; i < HOLDS; ++i) {
     await openPage();
