@@ -97,11 +97,11 @@ class WebWindow final : public Window {
     void yield(WindowEvents& events) override {
         quellon_page_yield();
         // Events that handling these raises wait for the next yield.
-        std::vector<PageEvent> due;
-        due.swap(pending_);
-        for (const PageEvent& event : due) {
+        due_.swap(pending_);
+        for (const PageEvent& event : due_) {
             handle(event, events);
         }
+        due_.clear();
     }
 
     // The page's millisecond clock, from when the page was opened, wrapping at 32 bits.
@@ -180,7 +180,8 @@ class WebWindow final : public Window {
     Surface panelSurface_;
     std::vector<Colour> staging_;
     std::vector<PageEvent> pending_;
-    std::vector<int> held_;  // keys down, by their codes
+    std::vector<PageEvent> due_;  // those being handled
+    std::vector<int> held_;       // keys down, by their codes
     bool closed_ = false;
 };
 
