@@ -6,204 +6,77 @@
 #include <cstdint>
 #include <vector>
 
-// The page's side: the canvases, the events the page raises, the yield and the beep. Events
-// wait in a queue until the program yields, as they do in a desktop window's event queue.
-// Each is five numbers: a kind, then what it carries.
-
-// Connects to the canvases; 0 when both are there, 1 without a view canvas, 2 without a panel
-// canvas when one is wanted.
-// clang-format off
-EM_JS(int, quellon_page_open, (int width, int height, int panelWidth), {
-    const view = document.getElementById("view");
-    const panel = panelWidth > 0 ? document.getElementById("panel") : null;
-    if (!view) return 1;
-    if (panelWidth > 0 && !panel) return 2;
-    const q = Module.quellonEvents = [];
-    const push = (kind, a, b, c, d) => q.push(kind, a | 0, b | 0, c | 0, d | 0);
-    Module.quellonContexts = [view.getContext("2d"), panel ? panel.getContext("2d") : null];
-    view.width = width;
-    view.height = height;
-    if (panel) {
-        panel.width = panelWidth;
-        panel.height = height;
-    }
-    // The start-up beep waits until the page may play sound: the first key press or click.
-    const gesture = () => {
-        const audio = Module.quellonAudio;
-        if (audio && audio.state !== "running") audio.resume().then(() => Module.quellonBeepNow());
-    };
-    const shift = (e) => (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0);
-    const held = new Set();
-    // Keys the page would otherwise scroll with.
-    const scrolling = new Set([32, 33, 34, 35, 36, 37, 38, 39, 40]);
-    window.addEventListener("keydown", (e) => {
-        push(1, e.keyCode, shift(e));
-        held.add(e.keyCode);
-        if (scrolling.has(e.keyCode)) e.preventDefault();
-        gesture();
-    });
-    window.addEventListener("keyup", (e) => {
-        push(2, e.keyCode, shift(e));
-        held.delete(e.keyCode);
-        if (scrolling.has(e.keyCode)) e.preventDefault();
-    });
-    // Like a desktop window losing the keyboard: every held key comes up.
-    window.addEventListener("blur", () => {
-        for (const code of held) push(2, code, 0);
-        held.clear();
-    });
-    window.addEventListener("pagehide", () => push(3));
-    new ResizeObserver((entries) => {
-        const box = entries[entries.length - 1].contentRect;
-        push(4, Math.round(box.width), Math.round(box.height));
-    }).observe(view);
-    // Pointer positions in canvas pixels: area 0 is the view, 1 the panel.
-    const at = (canvas, e) => [Math.floor(e.offsetX * canvas.width / Math.max(1, canvas.clientWidth)),
-                               Math.floor(e.offsetY * canvas.height / Math.max(1, canvas.clientHeight))];
-    [view, panel].forEach((canvas, area) => {
-        if (!canvas) return;
-        canvas.addEventListener("mousemove", (e) => push(5, area, ...at(canvas, e)));
-        canvas.addEventListener("mousedown", (e) => { push(6, area, ...at(canvas, e)); gesture(); });
-        canvas.addEventListener("wheel", (e) => {
-            e.preventDefault();
-            if (e.deltaY !== 0) push(7, area, ...at(canvas, e), e.deltaY < 0 ? 1 : -1);
-        }, { passive: false });
-    });
-    // The page is shown once per display frame; the panel need not be drawn more often.
-    Module.quellonFrameShown = true;
-    const shown = () => { Module.quellonFrameShown = true; requestAnimationFrame(shown); };
-    requestAnimationFrame(shown);
-    // The yield: a message posted to ourselves comes back as soon as the browser has run
-    // what was waiting, without the clamping that delays repeated zero-delay timers.
-    const channel = new MessageChannel();
-    channel.port1.onmessage = () => { const resume = Module.quellonResume; Module.quellonResume = null; if (resume) resume(); };
-    Module.quellonPort = channel.port2;
-    return 0;
-});
-
-EM_JS(int, quellon_page_next_event, (int* out), {
-    const q = Module.quellonEvents;
-    if (q.length === 0) return 0;
-    for (let i = 0; i < 5; ++i) HEAP32[(out >> 2) + i] = q.shift();
-    return 1;
-});
-
+// The page's side, in web_window.js: the canvases, the yield, the beep, the icon and downloads.
+extern "C" {
+bool quellon_page_has_canvas(const char* id);
+// panelId is null, and panelWidth 0, for a program without a panel.
+void quellon_page_open(const char* viewId, const char* panelId, int width, int height,
+                       int panelWidth);
 // Whether the page has been shown since the last call.
-EM_JS(int, quellon_page_frame_shown, (), {
-    const shown = Module.quellonFrameShown;
-    Module.quellonFrameShown = false;
-    return shown ? 1 : 0;
-});
-
-EM_ASYNC_JS(void, quellon_page_yield, (), {
-    await new Promise((resolve) => { Module.quellonResume = resolve; Module.quellonPort.postMessage(0); });
-});
-
-EM_JS(void, quellon_page_present, (int canvas, const void* pixels, int width, int height), {
-    const context = Module.quellonContexts[canvas];
-    if (!context) return;
-    if (context.canvas.width !== width || context.canvas.height !== height) {
-        context.canvas.width = width;
-        context.canvas.height = height;
-    }
-    const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
-    context.putImageData(new ImageData(bytes, width, height), 0, 0);
-});
-
-EM_JS(void, quellon_page_beep, (int hz, int ms, double volume), {
-    Module.quellonBeepNow = () => {
-        const audio = Module.quellonAudio;
-        if (!Module.quellonBeepPending || !audio || audio.state !== "running") return;
-        Module.quellonBeepPending = false;
-        const tone = audio.createOscillator();
-        const gain = audio.createGain();
-        tone.type = "square";
-        tone.frequency.value = hz;
-        gain.gain.value = volume;
-        tone.connect(gain).connect(audio.destination);
-        tone.start();
-        tone.stop(audio.currentTime + ms / 1000);
-    };
-    try {
-        const Context = window.AudioContext || window.webkitAudioContext;
-        if (!Context) return;
-        Module.quellonAudio = Module.quellonAudio || new Context();
-        Module.quellonBeepPending = true;
-        if (Module.quellonAudio.state === "running") Module.quellonBeepNow();
-    } catch (e) {
-        // No sound on this page: the program stays silent, as it does without a sound device.
-    }
-});
-
-// The page's icon, as its tab shows it: the picture given, in place of the page's own.
-EM_JS(void, quellon_page_icon, (const void* pixels, int width, int height), {
-    const canvas = document.createElement("canvas");
-    canvas.width = width;
-    canvas.height = height;
-    const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
-    canvas.getContext("2d").putImageData(new ImageData(new Uint8ClampedArray(bytes), width, height), 0, 0);
-    let link = document.querySelector("link[rel=icon]");
-    if (!link) {
-        link = document.createElement("link");
-        link.rel = "icon";
-        document.head.appendChild(link);
-    }
-    link.href = canvas.toDataURL("image/png");
-});
-
-EM_JS(int, quellon_page_download, (const char* name, const char* text, int length), {
-    try {
-        const blob = new Blob([HEAPU8.slice(text, text + length)], { type: "text/plain" });
-        const link = document.createElement("a");
-        link.href = URL.createObjectURL(blob);
-        link.download = UTF8ToString(name);
-        link.click();
-        setTimeout(() => URL.revokeObjectURL(link.href), 10000);
-        return 1;
-    } catch (e) {
-        return 0;
-    }
-});
-// clang-format on
+bool quellon_page_frame_shown();
+// Returns once the browser has run the page's waiting events (an Asyncify sleep).
+void quellon_page_yield();
+void quellon_page_present(bool onPanel, const void* pixels, int width, int height);
+void quellon_page_beep(int hz, int ms, double volume);
+void quellon_page_icon(const void* pixels, int width, int height);
+bool quellon_page_download(const char* name, const char* text, int length);
+}
 
 namespace quellon {
 
 namespace {
 
 constexpr Colour kOpaque = 0xFF000000u;
+// The page's canvases, by their ids.
+constexpr const char* kViewCanvasId = "view";
+constexpr const char* kPanelCanvasId = "panel";
 
-enum EventKind {
-    kNone = 0,
-    kKeyDown = 1,
-    kKeyUp = 2,
-    kClose = 3,
-    kResize = 4,
-    kPointerMove = 5,
-    kPointerPress = 6,
-    kWheel = 7,
+// What the page reports, kept until the program yields: a kind and what it carries.
+struct PageEvent {
+    enum class Kind { kKeyDown, kKeyUp, kFocusLost, kClose, kResize, kPointer };
+    Kind kind;
+    int keyCode = 0;  // kKeyDown, kKeyUp
+    int shiftState = 0;
+    bool repeat = false;  // kKeyDown
+    int width = 0;        // kResize
+    int height = 0;
+    PointerEvent pointer{};  // kPointer
 };
+
+class WebWindow;
+// The window the page's events go to; the page has one.
+WebWindow* gPageWindow = nullptr;
 
 class WebWindow final : public Window {
   public:
+    ~WebWindow() override {
+        if (gPageWindow == this) {
+            gPageWindow = nullptr;
+        }
+    }
+
     bool open(std::string& error, const WindowRequest& request) {
         panel_ = request.panel;
-        const int panelWidth = panel_ != nullptr ? std::max(1, panel_->widthPx()) : 0;
-        switch (quellon_page_open(request.width, request.height, panelWidth)) {
-            case 0:
-                break;
-            case 1:
-                error = "the page has no canvas with the id \"view\"";
+        for (const char* id : {kViewCanvasId, panel_ != nullptr ? kPanelCanvasId : nullptr}) {
+            if (id != nullptr && !quellon_page_has_canvas(id)) {
+                error = "the page has no canvas with the id \"" + std::string(id) + "\"";
                 return false;
-            default:
-                error = "the page has no canvas with the id \"panel\"";
-                return false;
+            }
         }
+        const int panelWidth = panel_ != nullptr ? std::max(1, panel_->widthPx()) : 0;
+        quellon_page_open(kViewCanvasId, panel_ != nullptr ? kPanelCanvasId : nullptr,
+                          request.width, request.height, panelWidth);
+        gPageWindow = this;
         resizeSurface(request.width, request.height);
         if (panel_ != nullptr) {
             panelSurface_.resize(panelWidth, request.height);
         }
         return true;
     }
+
+    // The page's events come in between the program's yields, while it sleeps in one; they
+    // only join the queue.
+    void post(const PageEvent& event) { pending_.push_back(event); }
 
     // The canvases are on the page from the start.
     void show() override {}
@@ -212,21 +85,23 @@ class WebWindow final : public Window {
         if (closed_) {
             return;
         }
-        present(0, drawingSurface());
+        present(false, drawingSurface());
         // The view goes to its canvas at every refresh; the panel, which the page shows
         // beside it, once per frame the page shows.
-        if (panel_ != nullptr && quellon_page_frame_shown() != 0) {
+        if (panel_ != nullptr && quellon_page_frame_shown()) {
             panel_->draw(panelSurface_);
-            present(1, panelSurface_);
+            present(true, panelSurface_);
         }
     }
 
     void yield(WindowEvents& events) override {
         quellon_page_yield();
-        int event[5] = {};
-        while (quellon_page_next_event(event) != 0) {
-            dispatch(event, events);
+        // Events that handling these raises wait for the next yield.
+        due_.swap(pending_);
+        for (const PageEvent& event : due_) {
+            handle(event, events);
         }
+        due_.clear();
     }
 
     // The page's millisecond clock, from when the page was opened, wrapping at 32 bits.
@@ -244,47 +119,49 @@ class WebWindow final : public Window {
     }
 
   private:
-    void dispatch(const int* event, WindowEvents& events) {
-        const PointerEvent::Area area =
-            event[1] == 0 ? PointerEvent::Area::kView : PointerEvent::Area::kPanel;
-        switch (event[0]) {
-            case kKeyDown:
-                pressKey(events, panel_, event[1], event[2], false);
+    void handle(const PageEvent& event, WindowEvents& events) {
+        switch (event.kind) {
+            case PageEvent::Kind::kKeyDown:
+                if (std::find(held_.begin(), held_.end(), event.keyCode) == held_.end()) {
+                    held_.push_back(event.keyCode);
+                }
+                pressKey(events, panel_, event.keyCode, event.shiftState, event.repeat);
                 break;
-            case kKeyUp:
-                events.keyUp(event[1], event[2]);
+            case PageEvent::Kind::kKeyUp:
+                held_.erase(std::remove(held_.begin(), held_.end(), event.keyCode), held_.end());
+                events.keyUp(event.keyCode, event.shiftState);
                 break;
-            case kClose:
+            case PageEvent::Kind::kFocusLost:
+                // Like a desktop window losing the keyboard: every held key comes up.
+                for (const int keyCode : held_) {
+                    events.keyUp(keyCode, 0);
+                }
+                held_.clear();
+                break;
+            case PageEvent::Kind::kClose:
                 closed_ = true;
                 events.closeRequested();
                 break;
-            case kResize:
-                resizeSurface(event[1], event[2]);
+            case PageEvent::Kind::kResize:
+                resizeSurface(event.width, event.height);
                 if (panel_ != nullptr) {
                     panelSurface_.resize(panelSurface_.width(), drawingSurface().height());
                 }
                 break;
-            case kPointerMove:
-            case kPointerPress:
-            case kWheel:
+            case PageEvent::Kind::kPointer:
                 if (panel_ != nullptr) {
-                    const auto kind = event[0] == kPointerMove    ? PointerEvent::Kind::kMove
-                                      : event[0] == kPointerPress ? PointerEvent::Kind::kPress
-                                                                  : PointerEvent::Kind::kWheel;
-                    panel_->pointer(PointerEvent{kind, area, event[2], event[3], event[4]});
+                    panel_->pointer(event.pointer);
                 }
-                break;
-            default:
                 break;
         }
     }
 
     // The canvas takes red, green, blue and an opacity byte, where the surface keeps 0: the
     // one copy between the drawn frame and the page sets it.
-    void present(int canvas, const Surface& surface) {
+    void present(bool onPanel, const Surface& surface) {
         if (surface.width() > 0 && surface.height() > 0) {
             opaque(surface);
-            quellon_page_present(canvas, staging_.data(), surface.width(), surface.height());
+            quellon_page_present(onPanel, staging_.data(), surface.width(), surface.height());
         }
     }
 
@@ -302,8 +179,31 @@ class WebWindow final : public Window {
     SidePanel* panel_ = nullptr;
     Surface panelSurface_;
     std::vector<Colour> staging_;
+    std::vector<PageEvent> pending_;
+    std::vector<PageEvent> due_;  // those being handled
+    std::vector<int> held_;       // keys down, by their codes
     bool closed_ = false;
 };
+
+void queueEvent(const PageEvent& event) {
+    if (gPageWindow != nullptr) {
+        gPageWindow->post(event);
+    }
+}
+
+PageEvent key(PageEvent::Kind kind, int keyCode, bool shift, bool ctrl, bool alt, bool repeat) {
+    return PageEvent{
+        .kind = kind,
+        .keyCode = keyCode,
+        .shiftState = (shift ? kShiftMask : 0) | (ctrl ? kCtrlMask : 0) | (alt ? kAltMask : 0),
+        .repeat = repeat};
+}
+
+PageEvent pointer(PointerEvent::Kind kind, bool onPanel, int x, int y, int wheelSteps = 0) {
+    const auto area = onPanel ? PointerEvent::Area::kPanel : PointerEvent::Area::kView;
+    return PageEvent{.kind = PageEvent::Kind::kPointer,
+                     .pointer = PointerEvent{kind, area, x, y, wheelSteps}};
+}
 
 }  // namespace
 
@@ -316,11 +216,54 @@ std::unique_ptr<Window> openWebWindow(std::string& error, const WindowRequest& r
 }
 
 bool offerDownload(const std::string& name, const std::string& text, std::string& error) {
-    if (quellon_page_download(name.c_str(), text.data(), static_cast<int>(text.size())) == 0) {
+    if (!quellon_page_download(name.c_str(), text.data(), static_cast<int>(text.size()))) {
         error = "the page could not offer " + name + " for download";
         return false;
     }
     return true;
 }
+
+// What the page calls as the person acts, with the key's code and modifiers as the browser
+// reports them, positions in the canvas's own pixels. Each queues the event for the next yield
+// and returns: the page calls them while the program sleeps in a yield, where nothing may start
+// another sleep.
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void quellon_event_key_down(int keyCode, bool shift, bool ctrl, bool alt,
+                                                 bool repeat) {
+    queueEvent(key(PageEvent::Kind::kKeyDown, keyCode, shift, ctrl, alt, repeat));
+}
+
+EMSCRIPTEN_KEEPALIVE void quellon_event_key_up(int keyCode, bool shift, bool ctrl, bool alt) {
+    queueEvent(key(PageEvent::Kind::kKeyUp, keyCode, shift, ctrl, alt, false));
+}
+
+EMSCRIPTEN_KEEPALIVE void quellon_event_focus_lost() {
+    queueEvent({.kind = PageEvent::Kind::kFocusLost});
+}
+
+EMSCRIPTEN_KEEPALIVE void quellon_event_close() {
+    queueEvent({.kind = PageEvent::Kind::kClose});
+}
+
+// The view canvas's box, in CSS pixels.
+EMSCRIPTEN_KEEPALIVE void quellon_event_resize(int width, int height) {
+    queueEvent({.kind = PageEvent::Kind::kResize, .width = width, .height = height});
+}
+
+EMSCRIPTEN_KEEPALIVE void quellon_event_pointer_move(bool onPanel, int x, int y) {
+    queueEvent(pointer(PointerEvent::Kind::kMove, onPanel, x, y));
+}
+
+EMSCRIPTEN_KEEPALIVE void quellon_event_pointer_press(bool onPanel, int x, int y) {
+    queueEvent(pointer(PointerEvent::Kind::kPress, onPanel, x, y));
+}
+
+// `steps` away from the person are positive.
+EMSCRIPTEN_KEEPALIVE void quellon_event_wheel(bool onPanel, int x, int y, int steps) {
+    queueEvent(pointer(PointerEvent::Kind::kWheel, onPanel, x, y, steps));
+}
+
+}  // extern "C"
 
 }  // namespace quellon

@@ -1,6 +1,8 @@
-// The browser backend: the window verbs on a web page, compiled with Emscripten. The page
-// holds a canvas with the id "view" for the drawing surface and, for a program with a panel,
-// one with the id "panel" beside it; the backend talks to the page itself.
+// The browser backend: the window verbs on a web page, compiled with Emscripten, with its page
+// side in web_window.js. The page holds a canvas with the id "view" for the drawing surface
+// and, for a program with a panel, one with the id "panel" beside it; the backend gives them
+// and the boxes around them their sizes (the CSS variables --view-width, --view-height and
+// --panel-width) and listens to the page itself.
 #pragma once
 
 #include <memory>

@@ -71,10 +71,13 @@ wt_init() {
 }
 
 # Starts Xvfb on a display number it picks itself (-displayfd), so tests can run side by side.
+# -noreset: by default the server resets whenever its last client leaves (a closed program, an
+# xdrive run: each is a client that comes and goes), and a program connecting meanwhile fails
+# to open its window.
 wt_start_xvfb() {
     local fdfile="$WT_WORK/display"
     : >"$fdfile"
-    Xvfb -displayfd 3 -screen 0 "2048x1536x$WT_DEPTH" -nolisten tcp 3>"$fdfile" \
+    Xvfb -displayfd 3 -noreset -screen 0 "2048x1536x$WT_DEPTH" -nolisten tcp 3>"$fdfile" \
         >"$WT_WORK/xvfb.log" 2>&1 &
     WT_XVFB_PID=$!
     local i
@@ -105,7 +108,12 @@ wt_start_app() {
     local deadline=$(($(now_ms) + 10000)) wid="" text="" found=""
     WT_READY_SHOT="$WT_WORK/ready.$WT_APP_RUNS.bmp"
     while (($(now_ms) < deadline)); do
-        wt_app_alive || fail "the program exited before showing its first frame"
+        if ! wt_app_alive; then
+            local status=0
+            wait "$WT_APP_PID" || status=$?
+            WT_APP_PID=""
+            fail "the program exited with status $status before showing its first frame"
+        fi
         if wid="$("$WT_XDRIVE" find "$WT_TITLE" 200 2>/dev/null)"; then
             found="$wid"
             if "$WT_XDRIVE" shot "$wid" "$WT_READY_SHOT" 2>/dev/null &&

@@ -1,0 +1,219 @@
+// The browser backend's page side, linked into the program with --js-library: the canvases, the
+// yield, the beep, the icon and downloads, which web_window.cpp calls as imported functions.
+// What the person does reaches the program through its exported quellon_event_* functions,
+// each of which only queues the event until the program yields.
+//
+// Emscripten copies each entry into the program's script, so every entry (and every function
+// in QuellonPage) is written with the function keyword, and nothing lives outside the object.
+mergeInto(LibraryManager.library, {
+  $QuellonPage: {
+    view: null, // the canvases' 2D contexts
+    panel: null,
+    frameShown: true,
+    port: null, // posts the message that ends a yield
+    resume: null,
+    audio: null,
+    beepPending: false,
+    beepTone: null,
+
+    // Where the pointer is, in the canvas's own pixels.
+    pointerAt: function (canvas, event) {
+      return [
+        Math.floor((event.offsetX * canvas.width) / Math.max(1, canvas.clientWidth)),
+        Math.floor((event.offsetY * canvas.height) / Math.max(1, canvas.clientHeight)),
+      ];
+    },
+
+    // Sounds the start-up beep once the page may play sound.
+    beepNow: function () {
+      const audio = QuellonPage.audio;
+      if (!QuellonPage.beepPending || !audio || audio.state !== "running") return;
+      QuellonPage.beepPending = false;
+      const { hz, ms, volume } = QuellonPage.beepTone;
+      const tone = audio.createOscillator();
+      const gain = audio.createGain();
+      tone.type = "square";
+      tone.frequency.value = hz;
+      gain.gain.value = volume;
+      tone.connect(gain).connect(audio.destination);
+      tone.start();
+      tone.stop(audio.currentTime + ms / 1000);
+    },
+
+    // A key press or click: the moment a page may start its sound.
+    gesture: function () {
+      const audio = QuellonPage.audio;
+      if (audio && audio.state !== "running") audio.resume().then(QuellonPage.beepNow);
+    },
+
+    // The program's pixels at `pixels`, read in place (putImageData copies them at once).
+    image: function (pixels, width, height) {
+      return new ImageData(
+        new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4),
+        width,
+        height,
+      );
+    },
+  },
+
+  quellon_page_has_canvas: function (id) {
+    return document.getElementById(UTF8ToString(id)) instanceof HTMLCanvasElement;
+  },
+
+  // Sizes the canvases and the boxes around them, and starts listening to the page.
+  quellon_page_open__deps: ["$QuellonPage"],
+  quellon_page_open: function (viewId, panelId, width, height, panelWidth) {
+    const view = document.getElementById(UTF8ToString(viewId));
+    const panel = panelId ? document.getElementById(UTF8ToString(panelId)) : null;
+    QuellonPage.view = view.getContext("2d");
+    QuellonPage.panel = panel ? panel.getContext("2d") : null;
+    view.width = width;
+    view.height = height;
+    const root = document.documentElement;
+    root.style.setProperty("--view-width", `${width}px`);
+    root.style.setProperty("--view-height", `${height}px`);
+    root.style.setProperty("--panel-width", `${panelWidth}px`);
+    if (panel) {
+      panel.width = panelWidth;
+      panel.height = height;
+    }
+    root.classList.add("quellon-open");
+
+    // Keys the page would otherwise scroll with.
+    const scrolling = new Set([
+      " ",
+      "PageUp",
+      "PageDown",
+      "End",
+      "Home",
+      "ArrowLeft",
+      "ArrowUp",
+      "ArrowRight",
+      "ArrowDown",
+    ]);
+    window.addEventListener("keydown", (e) => {
+      _quellon_event_key_down(e.keyCode, e.shiftKey, e.ctrlKey, e.altKey, e.repeat);
+      if (scrolling.has(e.key)) e.preventDefault();
+      QuellonPage.gesture();
+    });
+    window.addEventListener("keyup", (e) => {
+      _quellon_event_key_up(e.keyCode, e.shiftKey, e.ctrlKey, e.altKey);
+      if (scrolling.has(e.key)) e.preventDefault();
+    });
+    window.addEventListener("blur", () => _quellon_event_focus_lost());
+    window.addEventListener("pagehide", () => _quellon_event_close());
+    new ResizeObserver((entries) => {
+      const box = entries[entries.length - 1].contentRect;
+      _quellon_event_resize(Math.round(box.width), Math.round(box.height));
+    }).observe(view);
+    for (const canvas of panel ? [view, panel] : [view]) {
+      const onPanel = canvas === panel;
+      canvas.addEventListener("mousemove", (e) => {
+        _quellon_event_pointer_move(onPanel, ...QuellonPage.pointerAt(canvas, e));
+      });
+      canvas.addEventListener("mousedown", (e) => {
+        _quellon_event_pointer_press(onPanel, ...QuellonPage.pointerAt(canvas, e));
+        QuellonPage.gesture();
+      });
+      canvas.addEventListener(
+        "wheel",
+        (e) => {
+          e.preventDefault();
+          if (e.deltaY === 0) return;
+          // A wheel turned away from the person scrolls up: a negative deltaY.
+          _quellon_event_wheel(onPanel, ...QuellonPage.pointerAt(canvas, e), e.deltaY < 0 ? 1 : -1);
+        },
+        { passive: false },
+      );
+    }
+
+    // The page is shown once per display frame; the panel need not be drawn more often.
+    const shown = () => {
+      QuellonPage.frameShown = true;
+      requestAnimationFrame(shown);
+    };
+    requestAnimationFrame(shown);
+    // The yield: a message posted to ourselves comes back as soon as the browser has run what
+    // was waiting, without the clamping that delays repeated zero-delay timers.
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => {
+      const resume = QuellonPage.resume;
+      QuellonPage.resume = null;
+      if (resume) resume();
+    };
+    QuellonPage.port = channel.port2;
+  },
+
+  // Whether the page has been shown since the last call.
+  quellon_page_frame_shown__deps: ["$QuellonPage"],
+  quellon_page_frame_shown: function () {
+    const shown = QuellonPage.frameShown;
+    QuellonPage.frameShown = false;
+    return shown;
+  },
+
+  // Sleeps (through Asyncify: the link lists it in ASYNCIFY_IMPORTS) until the browser has run
+  // the page's waiting events, which call the program's exports meanwhile.
+  quellon_page_yield__deps: ["$QuellonPage", "$Asyncify"],
+  quellon_page_yield: function () {
+    return Asyncify.handleSleep((wakeUp) => {
+      QuellonPage.resume = wakeUp;
+      QuellonPage.port.postMessage(0);
+    });
+  },
+
+  quellon_page_present__deps: ["$QuellonPage"],
+  quellon_page_present: function (onPanel, pixels, width, height) {
+    const context = onPanel ? QuellonPage.panel : QuellonPage.view;
+    if (!context) return;
+    if (context.canvas.width !== width || context.canvas.height !== height) {
+      context.canvas.width = width;
+      context.canvas.height = height;
+    }
+    context.putImageData(QuellonPage.image(pixels, width, height), 0, 0);
+  },
+
+  quellon_page_beep__deps: ["$QuellonPage"],
+  quellon_page_beep: function (hz, ms, volume) {
+    try {
+      const Context = window.AudioContext || window.webkitAudioContext;
+      if (!Context) return;
+      QuellonPage.audio = QuellonPage.audio || new Context();
+      QuellonPage.beepTone = { hz, ms, volume };
+      QuellonPage.beepPending = true;
+      QuellonPage.beepNow();
+    } catch (e) {
+      // No sound on this page: the program stays silent, as it does without a sound device.
+    }
+  },
+
+  // The page's icon, as its tab shows it: the picture given, in place of the page's own.
+  quellon_page_icon__deps: ["$QuellonPage"],
+  quellon_page_icon: function (pixels, width, height) {
+    const canvas = document.createElement("canvas");
+    canvas.width = width;
+    canvas.height = height;
+    canvas.getContext("2d").putImageData(QuellonPage.image(pixels, width, height), 0, 0);
+    let link = document.querySelector("link[rel=icon]");
+    if (!link) {
+      link = document.createElement("link");
+      link.rel = "icon";
+      document.head.appendChild(link);
+    }
+    link.href = canvas.toDataURL("image/png");
+  },
+
+  quellon_page_download: function (name, text, length) {
+    try {
+      const blob = new Blob([HEAPU8.slice(text, text + length)], { type: "text/plain" });
+      const link = document.createElement("a");
+      link.href = URL.createObjectURL(blob);
+      link.download = UTF8ToString(name);
+      link.click();
+      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+      return true;
+    } catch (e) {
+      return false;
+    }
+  },
+});
