@@ -30,7 +30,7 @@ step "Configuring build-web/ with Emscripten" "$dir/configure.log" \
     emcmake cmake -S "$QUELLON_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release
 step "Building the page" "$dir/build.log" cmake --build "$dir" --parallel "$(nproc)"
 echo "The page is in build-web/site/:"
-(cd "$SITE" && ls -l index.html quellon.css quellon.js quellon.wasm | awk '{ printf "  %-13s %7d bytes\n", $9, $5 }')
+(cd "$SITE" && ls -l index.html quellon.css quellon_page.js quellon.js quellon.wasm | awk '{ printf "  %-13s %7d bytes\n", $9, $5 }')
 if [[ $serve -eq 1 ]]; then
     echo "Serving it on http://$ADDRESS:$PORT/ (Ctrl+C stops)"
     exec python3 -m http.server "$PORT" --bind "$ADDRESS" --directory "$SITE"

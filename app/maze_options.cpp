@@ -16,7 +16,7 @@ constexpr const char* kTexturesHelp =
     "             dress the walls in texture1 .. texture5 (.bmp or .png, 64 by 64) from\n"
     "             DIR; a wall whose file is missing keeps its own texture\n";
 
-bool setLevel(PictureResult level, ImageHolders& images, std::string& error) {
+bool setLevel(ImageResult level, ImageHolders& images, std::string& error) {
     if (!level.ok()) {
         error = level.error;
         return false;

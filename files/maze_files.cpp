@@ -9,6 +9,7 @@
 #include "files/file_io.h"
 #include "files/png.h"
 #include "gfx/bmp.h"
+#include "world/level_file.h"
 #include "world/level_text.h"
 
 namespace quellon {
@@ -17,62 +18,16 @@ namespace {
 
 constexpr int kFirstTexture = kFirstWallCode;
 
-bool endsWith(std::string_view name, std::string_view ending) {
-    if (name.size() < ending.size()) {
-        return false;
+// A picture that must be `side` pixels square: a PNG when the name ends in .png, or it is not
+// named .bmp and starts as a PNG does; a BMP otherwise.
+ImageResult squareFile(const std::string& name, std::span<const std::uint8_t> bytes, int side,
+                       const char* what) {
+    if (hasEnding(name, ".png") || (!hasEnding(name, ".bmp") && looksLikePng(bytes))) {
+        PngResult png = decodePng(bytes, side);
+        return squarePicture(name, what, side, {std::move(png.image), std::move(png.error)},
+                             png.width, png.height);
     }
-    const std::string_view tail = name.substr(name.size() - ending.size());
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        const char c =
-            tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] - 'A' + 'a') : tail[i];
-        if (c != ending[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool looksLikeBmp(std::span<const std::uint8_t> bytes) {
-    return bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
-}
-
-std::string sizeOf(std::int64_t width, std::int64_t height) {
-    return std::to_string(width) + " by " + std::to_string(height) + " pixels";
-}
-
-// A picture that must be `side` pixels square; `what` names it in the message.
-PictureResult squarePicture(const std::string& name, std::span<const std::uint8_t> bytes, int side,
-                            const char* what) {
-    const bool png = endsWith(name, ".png") || (!endsWith(name, ".bmp") && looksLikePng(bytes));
-    PictureResult result;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    if (png) {
-        PngResult decoded = decodePng(bytes, side);
-        width = decoded.width;
-        height = decoded.height;
-        result = {std::move(decoded.image), std::move(decoded.error)};
-    } else {
-        BmpResult decoded = decodeBmp(bytes);
-        width = decoded.image.width();
-        height = decoded.image.height();
-        result = {std::move(decoded.image), std::move(decoded.error)};
-        if (!result.ok()) {
-            result.error += " (give a 24-bit BMP, or a PNG)";
-        }
-    }
-    if ((width != 0 || height != 0) && (width != side || height != side)) {
-        return {Surface{}, name + ": the " + what + " is " + sizeOf(width, height) + ", not " +
-                               sizeOf(side, side)};
-    }
-    if (!result.ok()) {
-        result.error = name + ": does not decode: " + result.error;
-    }
-    return result;
-}
-
-bool isImageName(std::string_view name) {
-    return endsWith(name, ".bmp") || endsWith(name, ".png");
+    return squareBmp(name, what, side, bytes);
 }
 
 bool exists(const std::string& path) {
@@ -82,19 +37,14 @@ bool exists(const std::string& path) {
 
 }  // namespace
 
-PictureResult levelFromBytes(const std::string& name, std::span<const std::uint8_t> bytes) {
-    if (isImageName(name) || looksLikeBmp(bytes) || looksLikePng(bytes)) {
-        return squarePicture(name, bytes, kMapSize, "level image");
+ImageResult levelFromBytes(const std::string& name, std::span<const std::uint8_t> bytes) {
+    if (hasEnding(name, ".png") || (!hasEnding(name, ".bmp") && looksLikePng(bytes))) {
+        return squareFile(name, bytes, kMapSize, "level image");
     }
-    LevelTextResult grid = levelImageFromText(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    if (!grid.ok()) {
-        return {Surface{}, name + ": " + grid.error};
-    }
-    return {std::move(grid.image), {}};
+    return levelFromGridOrBmp(name, bytes);
 }
 
-PictureResult readLevelFile(const std::string& path) {
+ImageResult readLevelFile(const std::string& path) {
     std::string error;
     const auto bytes = readFile(path, error, kMaxMazeFileBytes);
     if (!bytes) {
@@ -104,10 +54,10 @@ PictureResult readLevelFile(const std::string& path) {
 }
 
 std::vector<std::uint8_t> levelFileBytes(const std::string& name, const WorldMap& worldMap) {
-    if (endsWith(name, ".png")) {
+    if (hasEnding(name, ".png")) {
         return encodePng(levelImageOf(worldMap));
     }
-    if (endsWith(name, ".bmp")) {
+    if (hasEnding(name, ".bmp")) {
         return encodeBmp(levelImageOf(worldMap));
     }
     const std::string text = levelText(worldMap);
@@ -140,7 +90,7 @@ std::string readTextureFolder(const std::string& folder, TextureSet& textures) {
         if (!bytes) {
             return error;
         }
-        PictureResult texture = squarePicture(path, *bytes, kTextureSize, "texture");
+        ImageResult texture = squareFile(path, *bytes, kTextureSize, "texture");
         if (!texture.ok()) {
             return texture.error;
         }

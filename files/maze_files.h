@@ -11,26 +11,18 @@
 #include "gfx/surface.h"
 #include "render/textures.h"
 #include "world/level.h"
+#include "world/level_file.h"
 
 namespace quellon {
-
-// Files larger than this are not maze or texture files, and are refused unread.
-inline constexpr std::size_t kMaxMazeFileBytes = std::size_t{16} << 20;
-
-struct PictureResult {
-    Surface image;
-    std::string error;  // empty on success
-    bool ok() const { return error.empty(); }
-};
 
 // A level from the bytes of the file `name`: a BMP or PNG image when the name ends in .bmp or
 // .png (in either case) or the bytes start as such an image does, otherwise the grid as text.
 // The result is the level image, kMapSize pixels a side, which the level scan reads as it reads
 // the carried one.
-PictureResult levelFromBytes(const std::string& name, std::span<const std::uint8_t> bytes);
+ImageResult levelFromBytes(const std::string& name, std::span<const std::uint8_t> bytes);
 
 // The same, read from the file.
-PictureResult readLevelFile(const std::string& path);
+ImageResult readLevelFile(const std::string& path);
 
 // The bytes that keep `worldMap` under `name`: its level image as a BMP or PNG when the name
 // ends in .bmp or .png, its grid as text otherwise. Empty if the image cannot be encoded.

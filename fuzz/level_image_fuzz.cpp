@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::string kNames[] = {"maze.bmp", "maze.png", "maze.txt"};
     const std::string& name = kNames[data[0] % 3];
     const std::span<const std::uint8_t> bytes(data + 1, size - 1);
-    const quellon::PictureResult level = quellon::levelFromBytes(name, bytes);
+    const quellon::ImageResult level = quellon::levelFromBytes(name, bytes);
     if (!level.ok()) {
         FUZZ_CHECK(
             level.error.rfind(name + ": ", 0) == 0 && level.error.find('\n') == std::string::npos,
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "accepted a %d by %d level image", level.image.width(), level.image.height());
     quellon::WorldMap grid;
     quellon::scanLevel(grid, level.image);
-    const quellon::PictureResult again =
+    const quellon::ImageResult again =
         quellon::levelFromBytes(name, quellon::levelFileBytes(name, grid));
     FUZZ_CHECK(again.ok(), "the level written as %s does not read back: %s", name.c_str(),
                again.error.c_str());

@@ -15,7 +15,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view code(reinterpret_cast<const char*>(data), size);
-    const quellon::PictureResult level = quellon::levelFromMazeCode(code);
+    const quellon::ImageResult level = quellon::levelFromMazeCode(code);
     if (!level.ok()) {
         FUZZ_CHECK(
             level.error.rfind("maze code: ", 0) == 0 && level.error.find('\n') == std::string::npos,
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "accepted a %d by %d maze", level.image.width(), level.image.height());
     quellon::WorldMap grid;
     quellon::scanLevel(grid, level.image);
-    const quellon::PictureResult again = quellon::levelFromMazeCode(quellon::mazeCode(grid));
+    const quellon::ImageResult again = quellon::levelFromMazeCode(quellon::mazeCode(grid));
     FUZZ_CHECK(again.ok() && again.image == level.image, "the maze's own code does not read back");
     return 0;
 }

@@ -141,7 +141,7 @@ void LabPanel::fileDropped(const std::string& path) {
     Surface levelImage;
     std::string error;
     if (!openMaze_(path, levelImage, error)) {
-        status_ = error;  // the maze stays as it was
+        report(error);  // the maze stays as it was
         return;
     }
     openLevel(levelImage, path);

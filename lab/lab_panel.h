@@ -50,6 +50,8 @@ class LabPanel final : public SidePanel {
     void openLevel(const Surface& levelImage, const std::string& name);
     // S saves to `name` from now on (a program that opened a maze at start says which).
     void saveTo(std::string name);
+    // Shows `line` in the readout's last line (what went wrong opening a maze elsewhere).
+    void report(std::string line) { status_ = std::move(line); }
     const std::string& saveName() const { return saveName_; }
 
     int pickedStrip() const { return picked_; }

@@ -21,7 +21,7 @@ bool saveToFile(const std::string& name, const WorldMap& maze, std::string& erro
 }
 
 bool openFile(const std::string& name, Surface& levelImage, std::string& error) {
-    PictureResult level = readLevelFile(name);
+    ImageResult level = readLevelFile(name);
     if (!level.ok()) {
         error = level.error;
         return false;

@@ -4,6 +4,21 @@
 
 namespace quellon {
 
+int vk::named(std::string_view name) {
+    struct Named {
+        std::string_view name;
+        int code;
+    };
+    static constexpr Named kKeys[] = {{"left", kLeft}, {"right", kRight}, {"up", kUp},
+                                      {"down", kDown}, {"comma", kComma}, {"period", kPeriod}};
+    for (const Named& key : kKeys) {
+        if (key.name == name) {
+            return key.code;
+        }
+    }
+    return 0;
+}
+
 Window::Window() : surface_(kClientWidthPx, kClientHeightPx, kBackground) {}
 
 void Window::homeText() {

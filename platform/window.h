@@ -20,6 +20,10 @@ inline constexpr int kRight = 39;
 inline constexpr int kDown = 40;
 inline constexpr int kComma = 188;
 inline constexpr int kPeriod = 190;
+
+// The movement keys by the names scripts and pages give them: left, right, up, down, comma and
+// period; 0 for any other name.
+int named(std::string_view name);
 }  // namespace vk
 
 // Shift-state bits that accompany key events.

@@ -120,7 +120,7 @@ TEST_F(LabTest, PickingZoomingAndSavingTheGrid) {
 
     panel.paint(30, 30);
     panel.command(LabPanel::kSaveKey, 0);
-    const PictureResult grid = readLevelFile(::testing::TempDir() + "lab_test_level.txt");
+    const ImageResult grid = readLevelFile(::testing::TempDir() + "lab_test_level.txt");
     ASSERT_TRUE(grid.ok()) << grid.error << "; " << panel.status();
     WorldMap saved;
     scanLevel(saved, grid.image);
@@ -136,7 +136,7 @@ TEST_F(LabTest, PickingZoomingAndSavingTheGrid) {
 
 TEST_F(LabTest, ADroppedMazeOpensAndABadOneLeavesTheMazeAsItWas) {
     LabPanel lab(&saveMaze, [](const std::string& name, Surface& image, std::string& error) {
-        PictureResult level = readLevelFile(name);
+        ImageResult level = readLevelFile(name);
         error = level.error;
         image = std::move(level.image);
         return level.ok();

@@ -64,7 +64,7 @@ std::string writeText(const std::string& name, const std::string& text) {
 TEST(MazeFilesTest, EveryFormReadsBackToTheSameCells) {
     for (const WorldMap& maze : {carriedMaze(), randomMaze(1), randomMaze(2)}) {
         for (const char* name : {"round.txt", "round.bmp", "round.png", "ROUND.PNG"}) {
-            const PictureResult back = readLevelFile(writeBytes(name, levelFileBytes(name, maze)));
+            const ImageResult back = readLevelFile(writeBytes(name, levelFileBytes(name, maze)));
             ASSERT_TRUE(back.ok()) << back.error;
             EXPECT_EQ(scanned(back.image), maze) << "grid -> " << name << " -> grid";
         }
@@ -73,7 +73,7 @@ TEST(MazeFilesTest, EveryFormReadsBackToTheSameCells) {
         EXPECT_EQ(code.find_first_not_of(
                       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_"),
                   std::string::npos);
-        const PictureResult fromCode = levelFromMazeCode(code);
+        const ImageResult fromCode = levelFromMazeCode(code);
         ASSERT_TRUE(fromCode.ok()) << fromCode.error;
         EXPECT_EQ(scanned(fromCode.image), maze) << "grid -> code -> grid";
     }
@@ -81,7 +81,7 @@ TEST(MazeFilesTest, EveryFormReadsBackToTheSameCells) {
     // the cell scanned just before it.
     Surface odd = levelImageOf(carriedMaze());
     odd.set(10, 1, rgb(254, 255, 0));
-    const PictureResult read = levelFromBytes("odd.png", encodePng(odd));
+    const ImageResult read = levelFromBytes("odd.png", encodePng(odd));
     ASSERT_TRUE(read.ok()) << read.error;
     EXPECT_EQ(scanned(read.image)(10, 1), carriedMaze()(10, 0));
 }

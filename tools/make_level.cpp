@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     if (ending != ".bmp" && ending != ".png") {
         return kTool.fail("OUT must end in .bmp or .png, not \"" + out + "\"");
     }
-    const quellon::PictureResult level = quellon::readLevelFile(argv[1]);
+    const quellon::ImageResult level = quellon::readLevelFile(argv[1]);
     if (!level.ok()) {
         return kTool.fail(level.error);
     }

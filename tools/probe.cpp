@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
     quellon::HeadlessWindow window;
     quellon::FrmMain frm(window, quellon::loadCarriedImages());
     if (!command.level.empty() || !command.maze.empty()) {
-        quellon::PictureResult level = command.maze.empty()
+        quellon::ImageResult level = command.maze.empty()
                                            ? quellon::readLevelFile(command.level)
                                            : quellon::levelFromMazeCode(command.maze);
         if (!level.ok()) {

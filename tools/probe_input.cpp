@@ -133,18 +133,9 @@ CommandResult failure(std::string why) {
 }
 
 int keyCodeFor(std::string_view word) {
-    if (word == "left")
-        return vk::kLeft;
-    if (word == "right")
-        return vk::kRight;
-    if (word == "up")
-        return vk::kUp;
-    if (word == "down")
-        return vk::kDown;
-    if (word == "comma")
-        return vk::kComma;
-    if (word == "period")
-        return vk::kPeriod;
+    if (const int named = vk::named(word); named != 0) {
+        return named;
+    }
     long code = -1;
     if (parseWhole(word, code) && code <= kMaxKeyCode) {
         return static_cast<int>(code);

@@ -1,9 +1,11 @@
 // The web page in headless Chromium, beside the desktop program in the same run: the first
 // screen is the probe's frame, holding Up for three seconds walks to the same picture as on
-// the desktop, the rate text appears and grows, a held S offers one download, the page keeps
-// the desktop's pace of ticks, and nothing is fetched from anywhere but the page's own folder.
+// the desktop, the rate text appears and grows, a held S offers one download, a link's maze
+// opens and the page's links read back in the probe, a picked level image opens, a finger on the
+// walk button walks, the page keeps the desktop's pace of ticks, and nothing is fetched from
+// anywhere but the page's own folder.
 //
-//   node page_test.mjs SITE_DIR PROBE XDRIVE QUELLON
+//   node page_test.mjs SITE_DIR PROBE XDRIVE QUELLON MAKE_LEVEL
 //
 // Exit status 0 pass, 1 fail, 77 skipped (no Chromium, or the page not built).
 import { spawn, spawnSync } from "node:child_process";
@@ -13,7 +15,9 @@ import os from "node:os";
 import path from "node:path";
 import { launchChromium } from "./cdp.mjs";
 
-const [site, probe, xdrive, quellon] = process.argv.slice(2).map((arg) => path.resolve(arg));
+const [site, probe, xdrive, quellon, makeLevel] = process.argv
+  .slice(2)
+  .map((arg) => path.resolve(arg));
 const CHROMIUM = process.env.CHROMIUM || "/usr/bin/chromium";
 const VIEW = { width: 307, height: 285 };
 const TEXT = { x: 0, y: 0, width: 70, height: 11 }; // where the rate line may be
@@ -33,8 +37,8 @@ const fail = (line) => {
   failed = true;
 };
 
-if (!site || !probe || !xdrive || !quellon) {
-  console.error("usage: node page_test.mjs SITE_DIR PROBE XDRIVE QUELLON");
+if (!site || !probe || !xdrive || !quellon || !makeLevel) {
+  console.error("usage: node page_test.mjs SITE_DIR PROBE XDRIVE QUELLON MAKE_LEVEL");
   process.exit(2);
 }
 if (!fs.existsSync(CHROMIUM)) {
@@ -131,10 +135,34 @@ function rateText(picture, name) {
   return run(xdrive, ["text", file]).trim();
 }
 
-function probeFrame(y, name) {
+function probeFrame(y, name, ...maze) {
   const file = path.join(work, `${name}.bmp`);
-  run(probe, ["frame", "2.5", String(y), "0", String(VIEW.width), String(VIEW.height), file]);
+  run(probe, [
+    "frame",
+    "2.5",
+    String(y),
+    "0",
+    String(VIEW.width),
+    String(VIEW.height),
+    file,
+    ...maze,
+  ]);
   return readBmp(file);
+}
+
+// A maze nobody drew, as a grid: about one wall in five, of every code.
+function randomGrid(seed) {
+  let state = seed;
+  const next = () => (state = (state * 1103515245 + 12345) % 2147483648) / 2147483648;
+  const rows = [];
+  for (let row = 0; row < 64; ++row) {
+    let cells = "";
+    for (let column = 0; column < 64; ++column) {
+      cells += next() < 0.2 ? String(1 + Math.floor(next() * 5)) : ".";
+    }
+    rows.push(`${String(row).padStart(2, "0")} ${cells}\n`);
+  }
+  return rows.join("");
 }
 
 // Walking up column 2 from the start, the picture after every tick until the wall: whichever
@@ -202,8 +230,10 @@ async function viewPicture() {
   };
 }
 
-async function openPage() {
-  await page.goto(`${origin}/index.html`);
+async function openPage(hash = "") {
+  // A new document each time: a change of the fragment alone would not load the page again.
+  await page.goto("about:blank");
+  await page.goto(`${origin}/index.html${hash}`);
   for (let i = 0; i < 200; ++i) {
     const picture = await viewPicture();
     if (picture.rgb.some((v) => v !== 0)) return picture;
@@ -292,6 +322,87 @@ try {
       `holding S through 5 repeats offered ${offered.length} downloads (${offered.join(", ")}), expected 1`,
     );
   else say(`holding S through 5 repeats offers one download, ${offered[0]}`);
+
+  // A link's maze, from the probe's code: the page starts in it.
+  const mazeFile = path.join(work, "maze.txt");
+  fs.writeFileSync(mazeFile, randomGrid(20261208));
+  const code = run(probe, ["maze-code", "--level", mazeFile]).trim();
+  const linked = difference(
+    await openPage(`#maze=${code}`),
+    probeFrame(2.5, "linked", "--maze", code),
+  );
+  if (linked.count !== 0)
+    fail(
+      `opened at #maze=CODE the view differs from the probe's frame of that maze in ${linked.count} pixels`,
+    );
+  else
+    say(
+      `opened at #maze= with the probe's code (${code.length} characters) the view is that maze's`,
+    );
+  // And the page's own code of it, made with the browser's compression, reads back in the probe.
+  await page.eval(`document.getElementById("copy-link").click()`);
+  await sleep(500);
+  const pageCode = decodeURIComponent((await page.eval("location.hash")).replace(/^#maze=/, ""));
+  if (run(probe, ["maze-grid", "--maze", pageCode]) !== fs.readFileSync(mazeFile, "utf8"))
+    fail(`the page's code ${pageCode.slice(0, 20)}... reads back in the probe as another maze`);
+  else
+    say(`Copy link gives a code (${pageCode.length} characters) the probe reads back to the grid`);
+
+  // A bad code: one line on the page, and the carried maze.
+  const carried = difference(await openPage("#maze=1AAAAAAA"), start);
+  const status = await page.eval(`document.getElementById("status").textContent`);
+  if (
+    carried.count !== 0 ||
+    !/^The link's maze cannot be opened \(maze code: [^\n]+\)/.test(status)
+  )
+    fail(`a bad code shows "${status}" and a view ${carried.count} pixels off the carried maze`);
+  else say(`a bad code shows one line, "${status}", and the carried maze`);
+
+  // A level image picked in the page's file picker, decoded by the browser.
+  const pngFile = path.join(work, "picked.png");
+  const pickedGrid = path.join(work, "picked.txt");
+  fs.writeFileSync(pickedGrid, randomGrid(7));
+  run(makeLevel, [pickedGrid, pngFile]);
+  const { root } = await page.send("DOM.getDocument");
+  const { nodeId } = await page.send("DOM.querySelector", {
+    nodeId: root.nodeId,
+    selector: "#open-maze",
+  });
+  await page.send("DOM.setFileInputFiles", { files: [pngFile], nodeId });
+  await sleep(800);
+  const picked = difference(await viewPicture(), probeFrame(2.5, "picked", "--level", pngFile));
+  if (picked.count !== 0)
+    fail(
+      `after picking a PNG level image the view differs from the probe's frame in ${picked.count} pixels`,
+    );
+  else say("a PNG level image picked in the page opens: the view is the probe's frame of it");
+
+  // Without a keyboard: a finger held on the walk button walks, as Up held would.
+  await page.send("Emulation.setTouchEmulationEnabled", { enabled: true, maxTouchPoints: 5 });
+  await page.send("Emulation.setEmulatedMedia", {
+    features: [{ name: "pointer", value: "coarse" }],
+  });
+  await openPage();
+  const button = await page.eval(`(() => {
+    const r = document.querySelector('[data-hold="up"]').getBoundingClientRect();
+    return { x: r.x + r.width / 2, y: r.y + r.height / 2, shown: r.width > 0 };
+  })()`);
+  await page.send("Input.dispatchTouchEvent", {
+    type: "touchStart",
+    touchPoints: [{ x: button.x, y: button.y }],
+  });
+  await sleep(3000);
+  await page.send("Input.dispatchTouchEvent", { type: "touchEnd", touchPoints: [] });
+  await sleep(300);
+  const touched = difference(await viewPicture(), wall);
+  if (!button.shown || touched.count !== 0)
+    fail(
+      `a finger on the walk button (shown: ${button.shown}) left the view ${touched.count} pixels off the wall's`,
+    );
+  else
+    say("with a coarse pointer the walk button shows, and a finger held on it walks to the wall");
+  await page.send("Emulation.setTouchEmulationEnabled", { enabled: false });
+  await page.send("Emulation.setEmulatedMedia", { features: [] });
 
   figures.pageHolds = [];
   for (let i = 0; i < HOLDS; ++i) {
