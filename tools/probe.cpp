@@ -52,7 +52,7 @@ void placePlayer(quellon::FrmMain& frm, const Command& command) {
 void appendStrip(std::string& out, const quellon::Strip& s) {
     char line[160];  // the longest line takes 113
     (void)std::snprintf(line, sizeof line, "%d %d %.9g %.9g %d %d %.9g %d %d\n", s.stripX,
-                        s.rayOffset, s.rayAngle, static_cast<double>(s.hit.wallDist),
+                        static_cast<int>(s.rayOffset), s.rayAngle, static_cast<double>(s.hit.wallDist),
                         s.hit.wallCode, s.hit.texColumn, static_cast<double>(s.distance),
                         s.wallHeight, s.wallTop);
     out += line;
