@@ -84,6 +84,11 @@ void FrmMain::clear() {
 }
 
 void FrmMain::Raycast() {
+    if (options_.drawView &&
+        (stripsToDraw != kAllStrips || (whatIf != nullptr && *whatIf != WhatIfRules{}))) {
+        raycastWhatIf();
+        return;
+    }
     if (options_.keepFrameStrips) {
         frameStrips.clear();
     }
@@ -103,6 +108,15 @@ void FrmMain::Raycast() {
     }
     // Then the view's pixels, background and walls, each written once.
     view_.draw(window_.drawingSurface());
+}
+
+void FrmMain::raycastWhatIf() {
+    const WhatIfRules rules = whatIf != nullptr ? *whatIf : WhatIfRules{};
+    std::vector<Strip>& strips = options_.keepFrameStrips ? frameStrips : whatIfStrips_;
+    castWhatIfStrips(window_.clientWidth(), window_.clientHeight(), Scene{pose, worldMap, trig},
+                     rules, strips, stripsToDraw, options_.keepFrameStrips ? &frameTrace : nullptr);
+    drawWhatIfFrame(window_.drawingSurface(), Window::kBackground, strips, holders.picTexture,
+                    rules);
 }
 
 void FrmMain::GameCode() {

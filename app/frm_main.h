@@ -12,6 +12,7 @@
 #include "render/raycast.h"
 #include "render/textures.h"
 #include "render/view_drawer.h"
+#include "render/what_if.h"
 #include "world/level.h"
 #include "world/movement.h"
 
@@ -94,6 +95,13 @@ class FrmMain final : private WindowEvents {
     std::vector<Strip> frameStrips;
     StripTrace frameTrace;
 
+    // For programs that let the picture's rules change (the lab), read by Raycast once per
+    // frame: the what-if rules in force (null, or rules that change nothing: the exact cast as
+    // ever), and how many strips from the left are drawn, the rest staying background
+    // (kAllStrips: every one). Anything else draws the frame through render/what_if.h.
+    const WhatIfRules* whatIf = nullptr;
+    int stripsToDraw = kAllStrips;
+
   private:
     void keyDown(int keyCode, int shiftState) override { Form_KeyDown(keyCode, shiftState); }
     void keyUp(int keyCode, int shiftState) override { Form_KeyUp(keyCode, shiftState); }
@@ -101,10 +109,13 @@ class FrmMain final : private WindowEvents {
 
     void printFrameRate();
     HeldKeys heldKeys() const;
+    // Raycast under the what-if rules or drawing only some strips.
+    void raycastWhatIf();
 
     Window& window_;
     Options options_;
     ViewDrawer view_;
+    std::vector<Strip> whatIfStrips_;  // a what-if frame's strips, unless kept in frameStrips
 };
 
 }  // namespace quellon

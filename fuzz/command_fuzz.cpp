@@ -8,9 +8,13 @@
 // given; OUT exactly the argument, ending in .bmp or .png in either case, and the format it
 // names; options after the operands in pairs, each at most once: --level, --maze and --textures
 // with a non-empty value anywhere (--level and --maze not both), --scale 1..32, --strip below
-// the strip count and --around 1..64 for map only; maze-code and maze-grid take no operands. A
-// refused command must say why in one non-empty line. And a command that is plainly well formed
-// must not be refused.
+// the strip count and --around 1..64 for map only, --what-if with a list of rules for cast, frame
+// and map, --until-strip with a whole number for frame and map (a map's --strip below it, and the
+// strips counted at the rules' strip width); maze-code and maze-grid take no operands. A rule
+// list is empty or comma-separated rules, each at most once: fisheye, exact-angles, screen-rays
+// (not both of these), plain-walls, fov=D with D digits in 20..160 and strip=N with N digits in
+// 1..16. A refused command must say why in one non-empty line. And a command that is plainly
+// well formed must not be refused.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -187,10 +191,60 @@ void checkDefaultPose(const Command& c) {
                static_cast<double>(c.angle));
 }
 
+// A --what-if list as the usage describes it, and the strip width it sets.
+Verdict rulesVerdict(std::string_view list, long& stripWidth) {
+    stripWidth = 3;
+    std::vector<std::string_view> names;
+    for (std::size_t from = 0; !list.empty();) {
+        const std::size_t comma = list.find(',', from);
+        const std::string_view rule =
+            list.substr(from, comma == std::string_view::npos ? comma : comma - from);
+        const std::string_view name = rule.substr(0, rule.find('='));
+        const bool hasValue = name.size() < rule.size();
+        const std::string_view value = hasValue ? rule.substr(name.size() + 1) : std::string_view{};
+        if (std::find(names.begin(), names.end(), name) != names.end()) {
+            return Verdict::kInvalid;
+        }
+        names.push_back(name);
+        if (name == "fov" || name == "strip") {
+            const long lo = name == "fov" ? 20 : 1;
+            const long hi = name == "fov" ? 160 : 16;
+            if (!hasValue || !digitsOnly(value) || digitsValue(value) < lo ||
+                digitsValue(value) > hi) {
+                return Verdict::kInvalid;
+            }
+            if (name == "strip") {
+                stripWidth = digitsValue(value);
+            }
+        } else if (hasValue || (name != "fisheye" && name != "exact-angles" &&
+                                name != "screen-rays" && name != "plain-walls")) {
+            return Verdict::kInvalid;
+        }
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        from = comma + 1;
+    }
+    const bool both = std::find(names.begin(), names.end(), "exact-angles") != names.end() &&
+                      std::find(names.begin(), names.end(), "screen-rays") != names.end();
+    return both ? Verdict::kInvalid : Verdict::kValid;
+}
+
+// Which options a verb takes besides --level.
+struct OptionsFor {
+    bool map;      // --scale, --strip, --around
+    bool picture;  // --until-strip: frame and map
+    bool view;     // --what-if: cast, frame and map
+};
+
 // The options after the operands: pairs of a name and a value, each name at most once.
 // `width` is the frame's width if it is valid, for the strips a map has.
-Verdict optionsVerdict(const std::vector<std::string_view>& options, bool map, long width) {
+Verdict optionsVerdict(const std::vector<std::string_view>& options, OptionsFor takes, long width) {
     std::vector<std::string_view> seen;
+    std::string_view strip;
+    long stripWidth = 3;
+    long until = -1;
+    Verdict verdict = Verdict::kValid;
     for (std::size_t i = 0; i < options.size(); i += 2) {
         const std::string_view name = options[i];
         if (i + 1 == options.size() || std::find(seen.begin(), seen.end(), name) != seen.end()) {
@@ -202,31 +256,51 @@ Verdict optionsVerdict(const std::vector<std::string_view>& options, bool map, l
             if (value.empty()) {
                 return Verdict::kInvalid;
             }
-        } else if (name == "--scale" && map) {
+        } else if (name == "--scale" && takes.map) {
             if (!digitsOnly(value) || digitsValue(value) < 1 || digitsValue(value) > 32) {
                 return Verdict::kInvalid;
             }
-        } else if (name == "--strip" && map) {
-            if (!digitsOnly(value) || (width > 0 && digitsValue(value) > width / 3)) {
+        } else if (name == "--strip" && takes.map) {
+            if (!digitsOnly(value)) {
                 return Verdict::kInvalid;
             }
-        } else if (name == "--around" && map) {
+            strip = value;
+        } else if (name == "--around" && takes.map) {
             if (!digitsOnly(value) || digitsValue(value) < 1 || digitsValue(value) > 64) {
                 return Verdict::kInvalid;
             }
+        } else if (name == "--what-if" && takes.view) {
+            if (rulesVerdict(value, stripWidth) == Verdict::kInvalid) {
+                return Verdict::kInvalid;
+            }
+        } else if (name == "--until-strip" && takes.picture) {
+            if (!digitsOnly(value)) {
+                return Verdict::kInvalid;
+            }
+            // Digits beyond what a long holds may be refused.
+            verdict = value.size() > 18 ? both(verdict, Verdict::kEither) : verdict;
+            until = digitsValue(value);
         } else {
+            return Verdict::kInvalid;
+        }
+    }
+    if (!strip.empty()) {
+        const long index = digitsValue(strip);
+        if ((width > 0 && index > width / stripWidth) || (until >= 0 && index >= until)) {
             return Verdict::kInvalid;
         }
     }
     const bool level = std::find(seen.begin(), seen.end(), "--level") != seen.end();
     const bool maze = std::find(seen.begin(), seen.end(), "--maze") != seen.end();
-    return level && maze ? Verdict::kInvalid : Verdict::kValid;
+    return level && maze ? Verdict::kInvalid : verdict;
 }
 
 void checkOptions(const std::vector<std::string_view>& options, const Command& c) {
     std::string_view level;
     std::string_view maze;
     std::string_view textures;
+    bool whatIf = false;
+    long stripWidth = 3;
     for (std::size_t i = 0; i + 1 < options.size(); i += 2) {
         if (options[i] == "--level") {
             level = options[i + 1];
@@ -243,15 +317,32 @@ void checkOptions(const std::vector<std::string_view>& options, const Command& c
         if (options[i] == "--around") {
             FUZZ_CHECK(c.around == digitsValue(options[i + 1]), "around read as %d", c.around);
         }
+        if (options[i] == "--what-if") {
+            whatIf = true;
+            FUZZ_CHECK(rulesVerdict(options[i + 1], stripWidth) == Verdict::kValid,
+                       "rules accepted from \"%.*s\"", static_cast<int>(options[i + 1].size()),
+                       options[i + 1].data());
+            FUZZ_CHECK(c.whatIf && c.whatIf->stripWidthPx == stripWidth, "strip width read as %d",
+                       c.whatIf ? c.whatIf->stripWidthPx : -1);
+        }
+        if (options[i] == "--until-strip") {
+            FUZZ_CHECK(c.untilStrip == digitsValue(options[i + 1]) ||
+                           (digitsValue(options[i + 1]) >= 1'000'000 && c.untilStrip >= 1'000'000),
+                       "until-strip read as %d", c.untilStrip);
+        }
+    }
+    for (std::size_t i = 0; i + 1 < options.size(); i += 2) {
         if (options[i] == "--strip") {
             FUZZ_CHECK(c.strip == digitsValue(options[i + 1]), "strip read as %d", c.strip);
-            FUZZ_CHECK(c.strip >= 0 && c.strip <= c.width / 3, "strip %d of a view %d wide",
-                       c.strip, c.width);
+            FUZZ_CHECK(c.strip >= 0 && c.strip <= c.width / stripWidth && c.strip < c.untilStrip,
+                       "strip %d of a view %d wide in strips %ld wide, until %d", c.strip, c.width,
+                       stripWidth, c.untilStrip);
         }
     }
     FUZZ_CHECK(c.level == level, "level is \"%s\"", c.level.c_str());
     FUZZ_CHECK(c.maze == maze, "maze is \"%s\"", c.maze.c_str());
     FUZZ_CHECK(c.textures == textures, "textures is \"%s\"", c.textures.c_str());
+    FUZZ_CHECK(c.whatIf.has_value() == whatIf, "rules %s", whatIf ? "lost" : "invented");
 }
 
 void checkDefaultSize(const Command& c) {
@@ -307,7 +398,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (operands == 5) {
                 expected = both(expected, sizesVerdict(args, 4));
             }
-            expected = both(expected, optionsVerdict(options, false, 0));
+            expected = both(expected, optionsVerdict(options, {false, false, true}, 0));
         }
         if (result.ok()) {
             FUZZ_CHECK(c.kind == Command::Kind::kCast, "cast parsed as kind %d",
@@ -326,7 +417,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (operands == 6) {
             const Verdict sizes = sizesVerdict(args, 4);
             const long width = sizes == Verdict::kValid ? digitsValue(args[4]) : 0;
-            expected = both(both(poseVerdict(args, 1), sizes), optionsVerdict(options, map, width));
+            expected = both(both(poseVerdict(args, 1), sizes),
+                            optionsVerdict(options, {map, true, true}, width));
             expected = both(expected, outVerdict(args[6], format));
         }
         if (result.ok()) {
@@ -346,7 +438,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             expected = poseVerdict(args, 1);
         }
         if (operands == 0 || operands == 3) {
-            expected = both(expected, optionsVerdict(options, false, 0));
+            expected = both(expected, optionsVerdict(options, {false, false, false}, 0));
         }
         if (result.ok()) {
             FUZZ_CHECK(c.kind == Command::Kind::kWalk, "walk parsed as kind %d",
@@ -359,7 +451,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     } else if (verb == "maze-code" || verb == "maze-grid") {
         if (operands == 0) {
-            expected = optionsVerdict(options, false, 0);
+            expected = optionsVerdict(options, {false, false, false}, 0);
         }
         if (result.ok()) {
             FUZZ_CHECK(c.kind == (verb == "maze-code" ? Command::Kind::kMazeCode

@@ -59,20 +59,33 @@ float AngleTables::lCos(std::int16_t angle) const {
     return lSin(static_cast<std::int16_t>(sum));
 }
 
+float sineEntry(double radians) {
+    return static_cast<float>(std::sin(radians));
+}
+
+float tangentEntry(double radians) {
+    float tangent = static_cast<float>(std::tan(radians));
+    if (tangent > kTanLimit) {
+        tangent = kTanLimit;
+    }
+    if (tangent < -kTanLimit) {
+        tangent = -kTanLimit;
+    }
+    return tangent;
+}
+
+std::int16_t cosSignEntry(double radians) {
+    // The cosine over its own magnitude, which is +1 or -1 for every cosine but zero; no double
+    // is a zero of the cosine, and a zero would count as positive.
+    return std::cos(radians) < 0.0 ? std::int16_t{-1} : std::int16_t{1};
+}
+
 void AngleTables::generateTrig() {
     for (int i = 0; i < kDegreesPerTurn; ++i) {
         const double radians = Radians(static_cast<float>(i));
-        sinTable[i] = static_cast<float>(std::sin(radians));
-        float tangent = static_cast<float>(std::tan(radians));
-        if (tangent > kTanLimit) {
-            tangent = kTanLimit;
-        }
-        if (tangent < -kTanLimit) {
-            tangent = -kTanLimit;
-        }
-        tanTable[i] = tangent;
-        const double cosine = std::cos(radians);
-        cosSignTable[i] = static_cast<std::int16_t>(std::nearbyint(cosine / std::fabs(cosine)));
+        sinTable[i] = sineEntry(radians);
+        tanTable[i] = tangentEntry(radians);
+        cosSignTable[i] = cosSignEntry(radians);
     }
 }
 

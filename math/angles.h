@@ -29,6 +29,16 @@ std::int16_t toLookupArgument(double wholeDegrees);
 // argument.
 std::int16_t roundToLookupArgument(double degrees);
 
+// How an entry of each table is made from an angle in radians: the function taken in double,
+// then rounded to single where the table holds singles. The tables take them at the
+// single-precision radians of whole degrees; anything that computes a ray's trigonometry at
+// run time takes them at its own angles, so that its values are treated as the tables' are.
+float sineEntry(double radians);
+// Rounded to single, then limited to -kTanLimit..kTanLimit.
+float tangentEntry(double radians);
+// +1 or -1: the sign of the cosine.
+std::int16_t cosSignEntry(double radians);
+
 class AngleTables {
   public:
     // Fills the three tables; called once at start-up before any lookup.

@@ -55,53 +55,29 @@ void walk(WalkLines lines, Walk& walk, const WorldMap& worldMap, std::int16_t& c
     }
 }
 
-std::int32_t roundToPixels(double value) {
-    return static_cast<std::int32_t>(std::nearbyint(value));
-}
-
-}  // namespace
-
-int stripRayOffset(int stripX, float width) {
-    const float q = static_cast<float>(static_cast<double>(stripX) / width);
-    const float p = static_cast<float>(static_cast<double>(q) * kFieldOfViewDegrees);
-    return static_cast<int>(std::floor(static_cast<double>(p) - kFieldOfViewDegrees / 2.0));
-}
-
-int stripCount(float width) {
-    if (!(width >= 1.0f)) {
-        return 0;
-    }
-    return static_cast<int>(static_cast<double>(width) / kStripWidthPx) + 1;
-}
-
-WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers,
-                std::vector<CellRead>* reads) {
+// The two walks of one ray from the player, the choice of the nearer end and its texture
+// column. Inline, so that castRay keeps its table lookups and the walks in one piece.
+inline WallHit cast(const RayTrig& ray, const Scene& scene, CodeRegisters& registers,
+                    std::vector<CellRead>* reads) {
     const Pose& pose = scene.pose;
-    const AngleTables& trig = scene.trig;
-    const std::int16_t ray = toLookupArgument(rayAngle);
-    const auto ahead = static_cast<std::int16_t>(ray + kQuarterTurnDegrees);
-    const auto behind = static_cast<std::int16_t>(ray - kQuarterTurnDegrees);
 
     // Crossings of the lines y = whole number; the ray's cosine sign says which way.
-    const std::int16_t ySign = trig.cosSign(ray);
-    const float tangent = trig.lTan(ray);
     Walk horiz{};
-    horiz.back = ySign == -1 ? 1 : 0;
+    horiz.back = ray.ySign == -1 ? 1 : 0;
     horiz.y = std::floor(pose.playerY) + (horiz.back ? 0.0f : 1.0f);
-    horiz.x = pose.playerX + (horiz.y - pose.playerY) * tangent;  // all in single
-    horiz.stepX = tangent * static_cast<float>(ySign);
-    horiz.stepY = static_cast<float>(ySign);
+    horiz.x = pose.playerX + (horiz.y - pose.playerY) * ray.tangent;  // all in single
+    horiz.stepX = ray.tangent * static_cast<float>(ray.ySign);
+    horiz.stepY = static_cast<float>(ray.ySign);
 
     // Crossings of the lines x = whole number; the sign of the sine says which way. The
     // first crossing and the step use the tangents of two angles half a turn apart, which
     // differ in their last bits.
-    const std::int16_t xSign = trig.cosSign(behind);
     Walk vert{};
-    vert.back = xSign == -1 ? 1 : 0;
+    vert.back = ray.xSign == -1 ? 1 : 0;
     vert.x = std::floor(pose.playerX) + (vert.back ? 0.0f : 1.0f);
-    vert.y = pose.playerY - (vert.x - pose.playerX) * trig.lTan(ahead);  // all in single
-    vert.stepY = trig.lTan(behind) * static_cast<float>(-xSign);
-    vert.stepX = static_cast<float>(xSign);
+    vert.y = pose.playerY - (vert.x - pose.playerX) * ray.tangentAhead;  // all in single
+    vert.stepY = ray.tangentBehind * static_cast<float>(-ray.xSign);
+    vert.stepX = static_cast<float>(ray.xSign);
 
     walk(WalkLines::kHorizontal, horiz, scene.worldMap, registers.horizCode, reads);
     walk(WalkLines::kVertical, vert, scene.worldMap, registers.vertCode, reads);
@@ -129,6 +105,52 @@ WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers,
     hit.texColumn =
         static_cast<std::int16_t>(std::floor((along - std::floor(along)) * kTextureSize));
     return hit;
+}
+
+// Inline, so that the exact cast's field of view folds into it as a constant.
+inline int offsetAcross(int stripX, float width, int fieldOfViewDegrees) {
+    const float q = static_cast<float>(static_cast<double>(stripX) / width);
+    const float p = static_cast<float>(static_cast<double>(q) * fieldOfViewDegrees);
+    return static_cast<int>(std::floor(static_cast<double>(p) - fieldOfViewDegrees / 2.0));
+}
+
+std::int32_t roundToPixels(double value) {
+    return static_cast<std::int32_t>(std::nearbyint(value));
+}
+
+}  // namespace
+
+int stripRayOffset(int stripX, float width) {
+    return offsetAcross(stripX, width, kFieldOfViewDegrees);
+}
+
+int stripRayOffset(int stripX, float width, int fieldOfViewDegrees) {
+    return offsetAcross(stripX, width, fieldOfViewDegrees);
+}
+
+int stripCount(float width, int stripWidthPx) {
+    if (!(width >= 1.0f) || stripWidthPx < 1) {
+        return 0;
+    }
+    return static_cast<int>(static_cast<double>(width) / stripWidthPx) + 1;
+}
+
+RayTrig lookUpRayTrig(double rayAngle, const AngleTables& trig) {
+    const std::int16_t ray = toLookupArgument(rayAngle);
+    const auto ahead = static_cast<std::int16_t>(ray + kQuarterTurnDegrees);
+    const auto behind = static_cast<std::int16_t>(ray - kQuarterTurnDegrees);
+    return RayTrig{trig.cosSign(ray), trig.lTan(ray), trig.cosSign(behind), trig.lTan(ahead),
+                   trig.lTan(behind)};
+}
+
+WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers,
+                std::vector<CellRead>* reads) {
+    return cast(lookUpRayTrig(rayAngle, scene.trig), scene, registers, reads);
+}
+
+WallHit castRayWith(const RayTrig& ray, const Scene& scene, CodeRegisters& registers,
+                    std::vector<CellRead>* reads) {
+    return cast(ray, scene, registers, reads);
 }
 
 void projectColumn(float distance, float height, std::int32_t& wallHeight, std::int32_t& wallTop) {

@@ -33,6 +33,8 @@ struct WallHit {
     WalkLines walk = WalkLines::kVertical;
     float hitX = 0.0f;
     float hitY = 0.0f;
+
+    bool operator==(const WallHit&) const = default;
 };
 
 // One cell read by a walk: the crossing it stood on, the cell on the far side of the crossed
@@ -60,13 +62,28 @@ struct CodeRegisters {
 
 // Everything worked out for one strip, left to right.
 struct Strip {
-    int stripX = 0;         // left pixel column
-    int rayOffset = 0;      // degrees from the heading, -30..30
-    double rayAngle = 0.0;  // whole degrees
+    // The exact cast's strips are kStripWidthPx wide with whole-degree offsets in -30..30 and
+    // whole-degree angles; a what-if rule (render/what_if.h) may change all three.
+    int stripX = 0;  // left pixel column
+    int stripWidth = kStripWidthPx;
+    double rayOffset = 0.0;  // degrees from the heading
+    double rayAngle = 0.0;   // degrees
     WallHit hit;
     float distance = 0.0f;  // wallDist corrected by the cosine of rayOffset
     std::int32_t wallHeight = 0;
     std::int32_t wallTop = 0;
+
+    bool operator==(const Strip&) const = default;
+};
+
+// The trigonometry the two walks of one ray take, as the angle tables hold it: singles, the
+// tangents limited to the tables' range, the cosine signs +1 or -1.
+struct RayTrig {
+    std::int16_t ySign;   // cosine sign of the ray: which way the horizontal walk goes along y
+    float tangent;        // tangent of the ray: the horizontal walk's slope
+    std::int16_t xSign;   // cosine sign of the ray less a quarter turn, the sign of its sine
+    float tangentAhead;   // tangent of the ray plus a quarter turn: the vertical walk's start
+    float tangentBehind;  // tangent of the ray less a quarter turn: the vertical walk's step
 };
 
 struct Scene {
@@ -75,20 +92,30 @@ struct Scene {
     const AngleTables& trig;
 };
 
-// The offset of the strip at stripX from the heading, for a drawing area `width` wide.
+// The whole-degree offset of the strip at stripX from the heading, for a drawing area `width`
+// wide: across the field of view, or across one of `fieldOfViewDegrees`.
 int stripRayOffset(int stripX, float width);
+int stripRayOffset(int stripX, float width, int fieldOfViewDegrees);
+
+// The tables' trigonometry of a whole-degree ray.
+RayTrig lookUpRayTrig(double rayAngle, const AngleTables& trig);
 
 // Casts one ray from the player over both families of grid lines. With `reads` given, every
 // cell the walks read is added to it, the horizontal walk's first.
 WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers,
                 std::vector<CellRead>* reads = nullptr);
 
+// The same cast for a ray whose trigonometry is given rather than looked up: castRay is this
+// with lookUpRayTrig's values. The scene's tables are not read.
+WallHit castRayWith(const RayTrig& ray, const Scene& scene, CodeRegisters& registers,
+                    std::vector<CellRead>* reads = nullptr);
+
 // Height and top row of the column for a corrected distance on a drawing area `height` tall.
 void projectColumn(float distance, float height, std::int32_t& wallHeight, std::int32_t& wallTop);
 
-// The number of strips of a frame `width` pixels wide: one every kStripWidthPx from 0 up to
+// The number of strips of a frame `width` pixels wide: one every `stripWidthPx` from 0 up to
 // and including the width itself.
-int stripCount(float width);
+int stripCount(float width, int stripWidthPx = kStripWidthPx);
 
 // Works out every strip of a frame, left to right, handing each to `sink` before the next
 // is cast. A drawing area with no width or height has no strips. With `trace` given, the cells
@@ -107,12 +134,13 @@ void castStrips(float width, float height, const Scene& scene, Sink&& sink,
     for (int stripX = 0; static_cast<double>(stripX) <= width; stripX += kStripWidthPx, ++index) {
         Strip strip;
         strip.stripX = stripX;
-        strip.rayOffset = stripRayOffset(stripX, width);
-        strip.rayAngle = std::floor(static_cast<double>(scene.pose.playerAngle) + strip.rayOffset);
+        const int rayOffset = stripRayOffset(stripX, width);
+        strip.rayOffset = rayOffset;
+        strip.rayAngle = std::floor(static_cast<double>(scene.pose.playerAngle) + rayOffset);
         const bool traced = trace != nullptr && trace->strip == index;
         strip.hit = castRay(strip.rayAngle, scene, registers, traced ? &trace->reads : nullptr);
         strip.distance = static_cast<float>(
-            static_cast<double>(scene.trig.lCos(static_cast<std::int16_t>(strip.rayOffset))) *
+            static_cast<double>(scene.trig.lCos(static_cast<std::int16_t>(rayOffset))) *
             strip.hit.wallDist);
         projectColumn(strip.distance, height, strip.wallHeight, strip.wallTop);
         sink(strip);

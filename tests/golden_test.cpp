@@ -122,7 +122,7 @@ TEST(GoldenTest, RayMapsAndTheirStripsCrossingsAreUnchanged) {
         EXPECT_TRUE(pixelsOf(out) == want) << name << ": the map's pixels changed";
         ++checked;
     }
-    EXPECT_EQ(checked, 2);
+    EXPECT_EQ(checked, 3);
 }
 
 TEST(GoldenTest, ScriptedWalkThroughTheLevelIsUnchanged) {

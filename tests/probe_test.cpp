@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,17 @@ TEST(ProbeInputTest, AcceptsEachCommandWithItsArguments) {
     EXPECT_EQ(r.command.scale, 32);
     EXPECT_EQ(r.command.level, "grid.txt");
     EXPECT_TRUE(parse({"walk", "--level", "grid.txt"}).ok());
+    r = parse({"map", "2.5", "2.5", "0", "30", "5", "m.png", "--strip", "30", "--what-if",
+               "strip=1,fisheye", "--until-strip", "99999999999"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.command.strip, 30) << "the last of 31 strips one pixel wide";
+    ASSERT_TRUE(r.command.whatIf);
+    EXPECT_TRUE(r.command.whatIf->fisheye);
+    EXPECT_EQ(r.command.untilStrip, kAllStrips) << "more strips than any frame has: all of them";
+    r = parse({"frame", "2.5", "2.5", "0", "30", "5", "f.png", "--until-strip", "0"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.command.untilStrip, 0);
+    EXPECT_FALSE(r.command.whatIf);
 }
 
 TEST(ProbeInputTest, RefusesBadArgumentsWithAReason) {
@@ -108,6 +120,18 @@ TEST(ProbeInputTest, RefusesBadArgumentsWithAReason) {
         {{"cast", "2", "2", "0", "--scale", "2"}, "for map only"},
         {{"cast", "2", "2", "0", "--frobnicate", "2"}, "unknown option"},
         {{"walk", "--level", ""}, "--level must name a file"},
+        {{"walk", "--what-if", "fisheye"}, "\"--what-if\" is for cast, frame and map only"},
+        {{"cast", "2", "2", "0", "--until-strip", "3"}, "is for frame and map only"},
+        {{"cast", "2", "2", "0", "--what-if", "fov=10"}, "--what-if: fov must be"},
+        {{"cast", "2", "2", "0", "--what-if", "fisheye", "--what-if", ""}, "given twice"},
+        {{"frame", "2", "2", "0", "5", "5", "f.png", "--until-strip", "-1"},
+         "--until-strip must be a whole number"},
+        {{"map", "2", "2", "0", "30", "5", "m.png", "--strip", "4", "--what-if", "strip=8"},
+         "--strip must be a strip of the view, 0..3"},
+        {{"map", "2", "2", "0", "30", "5", "m.png", "--until-strip", "2", "--strip", "2"},
+         "0..1, not \"2\""},
+        {{"map", "2", "2", "0", "30", "5", "m.png", "--strip", "0", "--until-strip", "0"},
+         "draws none"},
     };
     for (const Case& c : cases) {
         const CommandResult r = parseCommand(c.args);
@@ -206,6 +230,49 @@ TEST(ProbeRunTest, BadInputExitsWithTwoAndWritesNothing) {
     const ProbeRun help = runProbe("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: quellon-probe cast"), std::string::npos);
+}
+
+TEST(ProbeRunTest, WhatIfRulesAndPartialFramesReachTheView) {
+    const std::string view = "20.25 30.75 -30 600 400";
+    const ProbeRun exact = runProbe("cast " + view);
+    EXPECT_EQ(runProbe("cast " + view + " --what-if ''").out, exact.out);
+    EXPECT_EQ(runProbe("cast " + view + " --what-if strip=3,fov=60").out, exact.out);
+    // Only rules that make offsets fractional print them as fractions.
+    const auto offsets = [](const std::string& out) {
+        std::string column;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream fields(line);
+            std::string stripX;
+            std::string offset;
+            fields >> stripX >> offset;
+            column += offset + "\n";
+        }
+        return column;
+    };
+    EXPECT_EQ(offsets(runProbe("cast " + view + " --what-if fisheye,fov=90").out).find('.'),
+              std::string::npos);
+    EXPECT_NE(offsets(runProbe("cast " + view + " --what-if exact-angles").out).find('.'),
+              std::string::npos);
+
+    const std::string full = ::testing::TempDir() + "probe_full.bmp";
+    const std::string part = ::testing::TempDir() + "probe_part.bmp";
+    ASSERT_EQ(runProbe("frame " + view + " " + full + " --what-if strip=7").status, 0);
+    ASSERT_EQ(runProbe("frame " + view + " " + part + " --what-if strip=7 --until-strip 40").status,
+              0);
+    std::string error;
+    const auto fullBytes = readFile(full, error);
+    const auto partBytes = readFile(part, error);
+    ASSERT_TRUE(fullBytes && partBytes) << error;
+    const Surface fullView = decodeBmp(*fullBytes).image;
+    const Surface partView = decodeBmp(*partBytes).image;
+    ASSERT_EQ(partView.width(), 600);
+    for (int y = 0; y < partView.height(); ++y) {
+        for (int x = 0; x < partView.width(); ++x) {
+            ASSERT_EQ(partView.at(x, y), x < 40 * 7 ? fullView.at(x, y) : kBlack)
+                << "pixel " << x << "," << y;
+        }
+    }
 }
 
 TEST(ProbeRunTest, FrameFilesHoldTheViewAsTheWindowDrawsIt) {

@@ -14,6 +14,7 @@
 #include "platform/headless.h"
 #include "render/ray_map.h"
 #include "render/raycast.h"
+#include "render/what_if.h"
 #include "tools/probe_input.h"
 #include "tools/tool.h"
 #include "world/level_text.h"
@@ -50,13 +51,14 @@ void placePlayer(quellon::FrmMain& frm, const Command& command) {
 }
 
 // A strip as one line: stripX rayOffset rayAngle wallDist wallCode texColumn distance
-// wallHeight wallTop.
-void appendStrip(std::string& out, const quellon::Strip& s) {
-    char line[160];  // the longest line takes 113
-    (void)std::snprintf(line, sizeof line, "%d %d %.9g %.9g %d %d %.9g %d %d\n", s.stripX,
-                        s.rayOffset, s.rayAngle, static_cast<double>(s.hit.wallDist),
-                        s.hit.wallCode, s.hit.texColumn, static_cast<double>(s.distance),
-                        s.wallHeight, s.wallTop);
+// wallHeight wallTop. The offset is a whole number unless the rules make it `fractional`.
+void appendStrip(std::string& out, const quellon::Strip& s, bool fractional) {
+    char offset[32];
+    (void)std::snprintf(offset, sizeof offset, fractional ? "%.9g" : "%.0f", s.rayOffset);
+    char line[192];  // the longest line takes 129
+    (void)std::snprintf(line, sizeof line, "%d %s %.9g %.9g %d %d %.9g %d %d\n", s.stripX, offset,
+                        s.rayAngle, static_cast<double>(s.hit.wallDist), s.hit.wallCode,
+                        s.hit.texColumn, static_cast<double>(s.distance), s.wallHeight, s.wallTop);
     out += line;
 }
 
@@ -74,10 +76,33 @@ quellon::Scene sceneOf(const quellon::FrmMain& frm) {
     return quellon::Scene{frm.pose, frm.worldMap, frm.trig};
 }
 
+bool fractionalOffsets(const Command& command) {
+    return command.whatIf && command.whatIf->fractionalAngles();
+}
+
+// The strips the command asks for: the exact cast's, or under its rules and up to its strip.
+std::vector<quellon::Strip> stripsOf(const quellon::FrmMain& frm, const Command& command,
+                                     quellon::StripTrace* trace) {
+    const auto width = static_cast<float>(command.width);
+    const auto height = static_cast<float>(command.height);
+    std::vector<quellon::Strip> strips;
+    if (command.whatIf || command.untilStrip != quellon::kAllStrips) {
+        quellon::castWhatIfStrips(width, height, sceneOf(frm),
+                                  command.whatIf.value_or(quellon::WhatIfRules{}), strips,
+                                  command.untilStrip, trace);
+    } else {
+        quellon::castStrips(
+            width, height, sceneOf(frm), [&](const quellon::Strip& s) { strips.push_back(s); },
+            trace);
+    }
+    return strips;
+}
+
 int cast(quellon::FrmMain& frm, const Command& command) {
     std::string out;
-    quellon::castStrips(static_cast<float>(command.width), static_cast<float>(command.height),
-                        sceneOf(frm), [&](const quellon::Strip& s) { appendStrip(out, s); });
+    for (const quellon::Strip& s : stripsOf(frm, command, nullptr)) {
+        appendStrip(out, s, fractionalOffsets(command));
+    }
     return writeStdout(out) ? 0 : fail("cannot write to standard output");
 }
 
@@ -95,6 +120,10 @@ bool writePicture(const Command& command, const quellon::Surface& picture, std::
 
 int frame(quellon::FrmMain& frm, quellon::HeadlessWindow& window, const Command& command) {
     window.resize(command.width, command.height);
+    if (command.whatIf) {
+        frm.whatIf = &*command.whatIf;
+    }
+    frm.stripsToDraw = command.untilStrip;
     frm.clear();
     frm.Raycast();
     std::string error;
@@ -102,12 +131,9 @@ int frame(quellon::FrmMain& frm, quellon::HeadlessWindow& window, const Command&
 }
 
 int map(quellon::FrmMain& frm, const Command& command) {
-    std::vector<quellon::Strip> strips;
     quellon::StripTrace trace;
     trace.strip = command.strip;
-    quellon::castStrips(
-        static_cast<float>(command.width), static_cast<float>(command.height), sceneOf(frm),
-        [&](const quellon::Strip& s) { strips.push_back(s); }, &trace);
+    const std::vector<quellon::Strip> strips = stripsOf(frm, command, &trace);
     // The whole grid, or only the cells around the player, centred on them as the lab does.
     const int cells = command.around > 0 ? command.around : quellon::kMapSize;
     const int side = cells * command.scale;
@@ -129,7 +155,7 @@ int map(quellon::FrmMain& frm, const Command& command) {
         return 0;
     }
     std::string out;
-    appendStrip(out, strips[static_cast<std::size_t>(command.strip)]);
+    appendStrip(out, strips[static_cast<std::size_t>(command.strip)], fractionalOffsets(command));
     for (const quellon::CellRead& read : trace.reads) {
         appendRead(out, read);
     }

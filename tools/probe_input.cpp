@@ -14,10 +14,11 @@ namespace quellon::probe {
 
 const std::string& usage() {
     static const std::string text =
-        "usage: quellon-probe cast X Y ANGLE [WIDTH HEIGHT] [MAZE]\n"
-        "       quellon-probe frame X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [MAZE]\n"
+        "usage: quellon-probe cast X Y ANGLE [WIDTH HEIGHT] [--what-if RULES] [MAZE]\n"
+        "       quellon-probe frame X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [--what-if RULES]\n"
+        "                     [--until-strip K] [MAZE]\n"
         "       quellon-probe map X Y ANGLE WIDTH HEIGHT OUT.bmp|OUT.png [--scale S] [--strip N]\n"
-        "                     [--around CELLS] [MAZE]\n"
+        "                     [--around CELLS] [--what-if RULES] [--until-strip K] [MAZE]\n"
         "       quellon-probe walk [X Y ANGLE] [MAZE] < SCRIPT\n"
         "       quellon-probe maze-code [MAZE]\n"
         "       quellon-probe maze-grid [MAZE]\n"
@@ -51,6 +52,26 @@ const std::string& usage() {
         "single-precision numbers; WIDTH and HEIGHT are whole pixels in 1.." +
         std::to_string(kMaxSidePx) +
         ".\n"
+        "--what-if casts and draws the view with some of its rules changed; RULES is a\n"
+        "comma-separated list, each rule at most once (empty: the view as it is):\n"
+        "  fisheye       distances are not corrected for the ray's offset\n"
+        "  fov=D         a field of view of D whole degrees, " +
+        std::to_string(kMinWhatIfFieldOfViewDegrees) + ".." +
+        std::to_string(kMaxWhatIfFieldOfViewDegrees) + ", instead of " +
+        std::to_string(kFieldOfViewDegrees) +
+        "\n"
+        "  strip=N       strips N pixels wide, " +
+        std::to_string(kMinWhatIfStripWidthPx) + ".." + std::to_string(kMaxWhatIfStripWidthPx) +
+        ", instead of " + std::to_string(kStripWidthPx) +
+        "\n"
+        "  exact-angles  each strip's ray at its own angle, in equal steps, trigonometry computed\n"
+        "  screen-rays   rays through equally spaced points of a flat screen (not with\n"
+        "                exact-angles)\n"
+        "  plain-walls   each wall in its level colour, channels halved where the vertical walk\n"
+        "                won, no texture\n"
+        "With exact-angles or screen-rays, cast prints rayOffset with %.9g, as rayAngle.\n"
+        "--until-strip K draws only strips 0..K-1 (all of them if K is more), the rest of the\n"
+        "view background, and maps only their rays.\n"
         "--level reads the level from a file instead of the level carried in the program: a\n"
         "grid in the form of assets/level.txt (as quellon-lab saves it), or a 64 by 64 level\n"
         "image (.bmp or .png) in the level's six colours. --maze reads it from a maze code.\n"
@@ -166,6 +187,8 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
     bool seenScale = false;
     bool seenStrip = false;
     bool seenAround = false;
+    bool seenUntil = false;
+    std::string_view stripText;
     for (std::size_t i = 0; i < options.size(); i += 2) {
         const std::string_view name = options[i];
         if (i + 1 == options.size()) {
@@ -173,6 +196,8 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
         }
         const std::string_view value = options[i + 1];
         const bool forMap = c.kind == Command::Kind::kMap;
+        const bool forPicture = forMap || c.kind == Command::Kind::kFrame;
+        const bool forView = forPicture || c.kind == Command::Kind::kCast;
         if (name == "--level" && !seenLevel) {
             seenLevel = true;
             if (value.empty()) {
@@ -201,13 +226,7 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
             c.scale = static_cast<int>(scale);
         } else if (name == "--strip" && forMap && !seenStrip) {
             seenStrip = true;
-            long strip = -1;
-            const int strips = stripCount(static_cast<float>(c.width));
-            if (!parseWhole(value, strip) || strip >= strips) {
-                return "--strip must be a strip of the view, 0.." + std::to_string(strips - 1) +
-                       ", not " + quoted(value);
-            }
-            c.strip = static_cast<int>(strip);
+            stripText = value;  // its range depends on --what-if, checked once all are read
         } else if (name == "--around" && forMap && !seenAround) {
             seenAround = true;
             long around = 0;
@@ -218,15 +237,55 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
             c.around = static_cast<int>(around);
         } else if (name == "--level" || name == "--maze" || name == "--textures") {
             return "option " + quoted(name) + " given twice";
-        } else if (name == "--scale" || name == "--strip" || name == "--around") {
-            return forMap ? "option " + quoted(name) + " given twice"
-                          : "option " + quoted(name) + " is for map only";
+        } else if (name == "--what-if" && forView && !c.whatIf) {
+            WhatIfParse rules = parseWhatIf(value);
+            if (!rules.ok()) {
+                return "--what-if: " + rules.error;
+            }
+            c.whatIf = rules.rules;
+        } else if (name == "--until-strip" && forPicture && !seenUntil) {
+            seenUntil = true;
+            long until = 0;
+            if (!parseWhole(value, until)) {
+                return "--until-strip must be a whole number of strips, 0 or more, not " +
+                       quoted(value);
+            }
+            // Beyond the frame's strips every one is drawn.
+            c.untilStrip = static_cast<int>(std::min<long>(until, kAllStrips));
+        } else if (name == "--scale" || name == "--strip" || name == "--around" ||
+                   name == "--what-if" || name == "--until-strip") {
+            const bool allowed = (name == "--what-if" && forView) ||
+                                 (name == "--until-strip" && forPicture) || forMap;
+            if (allowed) {
+                return "option " + quoted(name) + " given twice";
+            }
+            return "option " + quoted(name) + " is for " +
+                   (name == "--what-if"       ? "cast, frame and map"
+                    : name == "--until-strip" ? "frame and map"
+                                              : "map") +
+                   " only";
         } else {
             return "unknown option " + quoted(name);
         }
     }
     if (seenLevel && seenMaze) {
         return "give --level or --maze, not both";
+    }
+    if (seenStrip) {
+        long strip = -1;
+        const int strips =
+            whatIfStripCount(static_cast<float>(c.width), c.whatIf.value_or(WhatIfRules{}));
+        if (!parseWhole(stripText, strip) || strip >= strips) {
+            return "--strip must be a strip of the view, 0.." + std::to_string(strips - 1) +
+                   ", not " + quoted(stripText);
+        }
+        if (strip >= c.untilStrip) {
+            return c.untilStrip == 0
+                       ? "--strip has no strip to show: --until-strip 0 draws none"
+                       : "--strip must be one of the strips --until-strip draws, 0.." +
+                             std::to_string(c.untilStrip - 1) + ", not " + quoted(stripText);
+        }
+        c.strip = static_cast<int>(strip);
     }
     return {};
 }

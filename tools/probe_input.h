@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "gfx/surface.h"
 #include "platform/window.h"
 #include "render/ray_map.h"
+#include "render/what_if.h"
 #include "world/level.h"
 
 namespace quellon::probe {
@@ -40,6 +42,10 @@ struct Command {
     int scale = kDefaultMapScale;  // map --scale: pixels per cell
     int strip = -1;                // map --strip: the strip to show in detail, or -1
     int around = 0;                // map --around: cells across the picture, 0 for the grid
+    // cast, frame and map --what-if: the rules the view is cast and drawn under; none for the
+    // exact view.
+    std::optional<WhatIfRules> whatIf;
+    int untilStrip = kAllStrips;  // frame and map --until-strip: the strips drawn, from the left
 };
 
 struct CommandResult {
