@@ -120,8 +120,14 @@ void FrmMain::raycastWhatIf() {
 }
 
 void FrmMain::GameCode() {
-    movePlayer(pose, heldKeys(), trig, worldMap);
+    if (!worldPaused) {
+        movePlayer(pose, heldKeys(), trig, worldMap);
+    }
     window_.yield(*this);
+}
+
+int FrmMain::stripCount() const {
+    return whatIfStripCount(window_.clientWidth(), whatIf != nullptr ? *whatIf : WhatIfRules{});
 }
 
 void FrmMain::Form_KeyDown(int keyCode, int /*shiftState*/) {

@@ -101,6 +101,11 @@ class FrmMain final : private WindowEvents {
     // (kAllStrips: every one). Anything else draws the frame through render/what_if.h.
     const WhatIfRules* whatIf = nullptr;
     int stripsToDraw = kAllStrips;
+    // Set by a program that steps through a frame: the ticks keep coming, and yielding, but
+    // the player does not move.
+    bool worldPaused = false;
+    // The strips a whole frame has now, under the rules in force.
+    int stripCount() const;
 
   private:
     void keyDown(int keyCode, int shiftState) override { Form_KeyDown(keyCode, shiftState); }

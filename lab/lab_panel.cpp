@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "gfx/font.h"
@@ -15,9 +16,15 @@ namespace quellon {
 
 namespace {
 
-constexpr int kReadoutLines = 6;
+constexpr int kReadoutLines = 8;
 constexpr int kMarginPx = 4;
 constexpr int kReadoutHeightPx = kReadoutLines * font::kLineHeightPx + 2 * kMarginPx;
+// The characters a readout line holds across the panel.
+constexpr std::size_t kReadoutColumns =
+    static_cast<std::size_t>((LabPanel::kWidthPx - 2 * kMarginPx) / font::kGlyphWidthPx);
+// The widths W steps through, and the fields of view V does.
+constexpr std::array<int, 7> kStripWidths = {1, 2, 3, 4, 6, 8, 16};
+constexpr std::array<int, 6> kFieldsOfView = {30, 45, 60, 75, 90, 120};
 constexpr Colour kReadoutBackground = rgb(24, 24, 30);
 constexpr Colour kReadoutText = rgb(230, 230, 230);
 // The scales the wheel steps through.
@@ -32,6 +39,31 @@ std::string format(const char* pattern, auto... values) {
 
 const char* walkName(WalkLines walk) {
     return walk == WalkLines::kHorizontal ? "horizontal" : "vertical";
+}
+
+// The next of `steps` after `value`, round to the first after the last.
+template <std::size_t N>
+int nextOf(const std::array<int, N>& steps, int value) {
+    const auto after = std::upper_bound(steps.begin(), steps.end(), value);
+    return after == steps.end() ? steps.front() : *after;
+}
+
+// `text` cut into lines of at most `columns` characters, at spaces where it can be.
+std::vector<std::string> wrapped(std::string_view text, std::size_t columns) {
+    std::vector<std::string> lines;
+    while (text.size() > columns) {
+        std::size_t cut = text.rfind(' ', columns);
+        if (cut == std::string_view::npos || cut == 0) {
+            cut = columns;
+        }
+        lines.emplace_back(text.substr(0, cut));
+        text.remove_prefix(cut);
+        while (!text.empty() && text.front() == ' ') {
+            text.remove_prefix(1);
+        }
+    }
+    lines.emplace_back(text);
+    return lines;
 }
 
 }  // namespace
@@ -49,6 +81,42 @@ void LabPanel::saveTo(std::string name) {
 void LabPanel::attach(FrmMain& frm) {
     frm_ = &frm;
     frm_->frameTrace.strip = picked_;
+    frm_->whatIf = &rules_;
+}
+
+void LabPanel::setRules(const WhatIfRules& rules) {
+    rules_ = rules;
+}
+
+void LabPanel::step(bool on) {
+    stepping_ = on;
+    if (frm_ != nullptr) {
+        frm_->worldPaused = on;
+        frm_->stripsToDraw = on ? 0 : kAllStrips;
+    }
+}
+
+void LabPanel::nextStrip() {
+    if (frm_ == nullptr || !stepping_ || frm_->stripsToDraw >= frm_->stripCount()) {
+        return;
+    }
+    ++frm_->stripsToDraw;
+    choose(frm_->stripsToDraw - 1);
+}
+
+void LabPanel::restOfFrame() {
+    if (frm_ == nullptr || !stepping_) {
+        return;
+    }
+    frm_->stripsToDraw = kAllStrips;
+    choose(frm_->stripCount() - 1);
+}
+
+void LabPanel::choose(int strip) {
+    picked_ = strip;
+    if (frm_ != nullptr) {
+        frm_->frameTrace.strip = strip;
+    }
 }
 
 void LabPanel::draw(Surface& panel) {
@@ -68,20 +136,21 @@ void LabPanel::draw(Surface& panel) {
     drawReadout(panel, mapHeight_);
 }
 
-void LabPanel::drawReadout(Surface& panel, int top) const {
-    for (int y = top; y < panel.height(); ++y) {
-        std::fill(panel.row(y), panel.row(y) + panel.width(), kReadoutBackground);
-    }
-    std::array<std::string, kReadoutLines> lines;
+std::vector<std::string> LabPanel::readout() const {
+    std::vector<std::string> lines;
     const auto& strips = frm_->frameStrips;
     if (picked_ < 0 || picked_ >= static_cast<int>(strips.size())) {
-        lines[0] = "Point at the view to pick a strip.";
+        lines.emplace_back(stepping_ ? "N draws the next strip, Shift+N the rest."
+                                     : "Point at the view to pick a strip.");
+        lines.resize(4);
     } else {
+        // Numbers with the digits a person reads; the probe prints them all.
         const Strip& s = strips[static_cast<std::size_t>(picked_)];
-        lines[0] = format("strip %d at x %d: ray %.9g, %s walk", picked_, s.stripX, s.rayAngle,
-                          walkName(s.hit.walk));
-        lines[1] = format("wall %.9g away, corrected %.9g", static_cast<double>(s.hit.wallDist),
-                          static_cast<double>(s.distance));
+        lines.push_back(format("strip %d at x %d: ray %.4g, %s walk", picked_, s.stripX, s.rayAngle,
+                               walkName(s.hit.walk)));
+        lines.push_back(format("wall %.4g away, corrected %.4g",
+                               static_cast<double>(s.hit.wallDist),
+                               static_cast<double>(s.distance)));
         // The cell is the last one the chosen walk read; a walk that read none keeps the code
         // an earlier strip left in its register.
         const CellRead* cell = nullptr;
@@ -92,14 +161,40 @@ void LabPanel::drawReadout(Surface& panel, int top) const {
                 }
             }
         }
-        lines[2] = cell != nullptr ? format("cell %d,%d code %d, texture column %d", cell->column,
-                                            cell->row, s.hit.wallCode, s.hit.texColumn)
-                                   : format("no cell read: code %d kept, texture column %d",
-                                            s.hit.wallCode, s.hit.texColumn);
-        lines[3] = format("column %d tall, top at row %d", s.wallHeight, s.wallTop);
+        lines.push_back(cell != nullptr
+                            ? format("cell %d,%d code %d, texture column %d", cell->column,
+                                     cell->row, s.hit.wallCode, s.hit.texColumn)
+                            : format("no cell read: code %d kept, texture column %d",
+                                     s.hit.wallCode, s.hit.texColumn));
+        lines.push_back(format("column %d tall, top at row %d", s.wallHeight, s.wallTop));
     }
-    lines[4] = format("click paints a cell, wheel zooms (%d px)", scale_);
-    lines[5] = status_;
+    std::string rules;
+    for (const char c : whatIfText(rules_)) {
+        rules += c == ',' ? std::string(", ") : std::string(1, c);
+    }
+    lines.push_back("rules: " + (rules.empty() ? std::string("as quellon draws") : rules));
+    lines.push_back(stepping_ ? format("stepping: %d of %d strips (Space goes on)",
+                                       std::min(frm_->stripsToDraw, frm_->stripCount()),
+                                       frm_->stripCount())
+                              : std::string("F A R T W V change a rule, Space steps"));
+    lines.push_back(status_);
+    lines.push_back(format("click paints a cell, wheel zooms (%d px)", scale_));
+    // Every line fits: a long one goes on in the next, and what is left below is cut.
+    std::vector<std::string> fitted;
+    for (const std::string& line : lines) {
+        for (std::string& part : wrapped(line, kReadoutColumns)) {
+            fitted.push_back(std::move(part));
+        }
+    }
+    fitted.resize(kReadoutLines);
+    return fitted;
+}
+
+void LabPanel::drawReadout(Surface& panel, int top) const {
+    for (int y = top; y < panel.height(); ++y) {
+        std::fill(panel.row(y), panel.row(y) + panel.width(), kReadoutBackground);
+    }
+    const std::vector<std::string> lines = readout();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         font::drawText(panel, kMarginPx,
                        top + kMarginPx + static_cast<int>(i) * font::kLineHeightPx, lines[i],
@@ -127,10 +222,45 @@ void LabPanel::pointer(const PointerEvent& event) {
     }
 }
 
-void LabPanel::command(int keyCode, int /*shiftState*/) {
-    if (keyCode == kSaveKey) {
-        save();
+void LabPanel::command(int keyCode, int shiftState) {
+    WhatIfRules rules = rules_;
+    switch (keyCode) {
+        case kSaveKey:
+            save();
+            return;
+        case kFisheyeKey:
+            rules.fisheye = !rules.fisheye;
+            break;
+        case kExactAnglesKey:
+        case kScreenRaysKey: {
+            const RayDirections chosen = keyCode == kExactAnglesKey ? RayDirections::kEqualAngles
+                                                                    : RayDirections::kFlatScreen;
+            rules.rays = rules.rays == chosen ? RayDirections::kWholeDegrees : chosen;
+            break;
+        }
+        case kTexturesKey:
+            rules.plainWalls = !rules.plainWalls;
+            break;
+        case kStripWidthKey:
+            rules.stripWidthPx = nextOf(kStripWidths, rules.stripWidthPx);
+            break;
+        case kFieldOfViewKey:
+            rules.fieldOfViewDegrees = nextOf(kFieldsOfView, rules.fieldOfViewDegrees);
+            break;
+        case kStepKey:
+            step(!stepping_);
+            return;
+        case kNextStripKey:
+            if ((shiftState & kShiftMask) != 0) {
+                restOfFrame();
+            } else {
+                nextStrip();
+            }
+            return;
+        default:
+            return;
     }
+    setRules(rules);
 }
 
 void LabPanel::fileDropped(const std::string& path) {
@@ -162,10 +292,9 @@ void LabPanel::pick(int viewX) {
     if (frm_ == nullptr || viewX < 0) {
         return;
     }
-    const int strip = viewX / kStripWidthPx;
+    const int strip = viewX / rules_.stripWidthPx;
     if (strip < static_cast<int>(frm_->frameStrips.size())) {
-        picked_ = strip;
-        frm_->frameTrace.strip = strip;
+        choose(strip);
     }
 }
 

@@ -1,21 +1,34 @@
 // The lab's panel beside the view: the live ray map of the current frame, following the
 // player, with a readout of the strip under the pointer. Clicking a cell of the map paints
 // it, and a key saves the painted maze; where and how it is kept is the program's business.
+// Keys change one rule of the picture at a time (the what-if rules), and a frame can be
+// stepped through strip by strip with the world paused.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/frm_main.h"
 #include "gfx/surface.h"
 #include "platform/side_panel.h"
 #include "render/ray_map.h"
+#include "render/what_if.h"
 
 namespace quellon {
 
 class LabPanel final : public SidePanel {
   public:
     static constexpr int kWidthPx = 352;
-    static constexpr int kSaveKey = 'S';  // its virtual-key code is the capital letter's
+    // The commands' keys; a letter's virtual-key code is the capital letter's.
+    static constexpr int kSaveKey = 'S';
+    static constexpr int kFisheyeKey = 'F';
+    static constexpr int kExactAnglesKey = 'A';
+    static constexpr int kScreenRaysKey = 'R';
+    static constexpr int kTexturesKey = 'T';
+    static constexpr int kStripWidthKey = 'W';
+    static constexpr int kFieldOfViewKey = 'V';
+    static constexpr int kStepKey = ' ';       // Space: pause the world and step, or go on
+    static constexpr int kNextStripKey = 'N';  // with Shift: the rest of the frame
     // The name a maze is saved under when none was opened.
     static constexpr const char* kDefaultSaveName = "lab-level.txt";
 
@@ -54,6 +67,18 @@ class LabPanel final : public SidePanel {
     void report(std::string line) { status_ = std::move(line); }
     const std::string& saveName() const { return saveName_; }
 
+    // The rules of the picture in force; the exact ones to start with.
+    void setRules(const WhatIfRules& rules);
+    const WhatIfRules& rules() const { return rules_; }
+    // Step mode: the world pauses and the view empties; each next strip adds one strip, and
+    // the rest of the frame adds them all; leaving it lets the world go on.
+    void step(bool on);
+    bool stepping() const { return stepping_; }
+    void nextStrip();
+    void restOfFrame();
+    // The readout as it is drawn, line by line; each fits the panel's width.
+    std::vector<std::string> readout() const;
+
     int pickedStrip() const { return picked_; }
     int scale() const { return scale_; }
     const std::string& status() const { return status_; }
@@ -62,6 +87,8 @@ class LabPanel final : public SidePanel {
 
   private:
     void drawReadout(Surface& panel, int top) const;
+    // The strip the readout and the map's marks are about.
+    void choose(int strip);
 
     FrmMain* frm_ = nullptr;
     SaveMaze saveMaze_;
@@ -72,6 +99,8 @@ class LabPanel final : public SidePanel {
     int picked_ = -1;
     int mapHeight_ = 0;
     RayMapView view_;
+    WhatIfRules rules_;
+    bool stepping_ = false;
 };
 
 }  // namespace quellon

@@ -1,8 +1,9 @@
 // The lab's panel driven as the window drives it: picking a strip, painting a cell of the map,
-// zooming and saving the grid.
+// zooming and saving the grid, changing the picture's rules and stepping through a frame.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/frm_main.h"
@@ -11,6 +12,7 @@
 #include "lab/lab_panel.h"
 #include "platform/headless.h"
 #include "render/raycast.h"
+#include "render/what_if.h"
 #include "world/level.h"
 
 namespace quellon {
@@ -158,6 +160,83 @@ TEST_F(LabTest, ADroppedMazeOpensAndABadOneLeavesTheMazeAsItWas) {
     EXPECT_NE(lab.status().find("no such maze.txt: cannot open it"), std::string::npos)
         << lab.status();
     EXPECT_EQ(lab.saveName(), path);
+}
+
+TEST_F(LabTest, KeysChangeOneRuleAtATimeAndTheFrameFollowsThem) {
+    const auto press = [&](int key, int shift = 0) {
+        panel.command(key, shift);
+        frame();
+    };
+    const auto framed = [&](const WhatIfRules& rules) {
+        std::vector<Strip> strips;
+        castWhatIfStrips(307, 285, Scene{frm.pose, frm.worldMap, frm.trig}, rules, strips);
+        return strips == frm.frameStrips;
+    };
+    press(LabPanel::kFisheyeKey);
+    EXPECT_TRUE(framed(parseWhatIf("fisheye").rules));
+    press(LabPanel::kExactAnglesKey);
+    press(LabPanel::kScreenRaysKey);
+    EXPECT_EQ(whatIfText(panel.rules()), "fisheye,screen-rays") << "one way of aiming at a time";
+    press(LabPanel::kScreenRaysKey);
+    press(LabPanel::kFisheyeKey);
+    for (const auto& [key, presses, expected] :
+         {std::tuple{LabPanel::kStripWidthKey, 2, "strip=6"},
+          std::tuple{LabPanel::kStripWidthKey, 3, "strip=1"},
+          std::tuple{LabPanel::kFieldOfViewKey, 1, "fov=75,strip=1"},
+          std::tuple{LabPanel::kTexturesKey, 1, "fov=75,strip=1,plain-walls"}}) {
+        for (int i = 0; i < presses; ++i) {
+            press(key);
+        }
+        EXPECT_EQ(whatIfText(panel.rules()), expected);
+    }
+    EXPECT_TRUE(framed(panel.rules())) << "the map's rays are the what-if frame's";
+    for (const std::string& line : panel.readout()) {
+        EXPECT_LE(line.size(), 50u) << "\"" << line << "\" runs past the panel";
+    }
+}
+
+TEST_F(LabTest, SteppingPausesTheWorldAndAddsOneStripAtATime) {
+    frm.pose = Pose{2.5f, 11.999999f, 0.0f};  // against a wall: distances of a few millionths
+    frame();
+    panel.pick(160);
+    frame();
+    // Numbers with the digits a person reads, so that the line fits the panel.
+    EXPECT_EQ(panel.readout()[1], "wall 9.537e-07 away, corrected 9.535e-07");
+
+    panel.command(LabPanel::kStepKey, 0);
+    frm.keyState[vk::kUp] = kTrue;
+    frm.GameCode();
+    EXPECT_EQ(frm.pose.playerY, 11.999999f) << "a paused world stays where it is";
+    frame();
+    EXPECT_TRUE(frm.frameStrips.empty());
+    for (int i = 0; i < 10; ++i) {
+        panel.command(LabPanel::kNextStripKey, 0);
+    }
+    frame();
+    ASSERT_EQ(frm.frameStrips.size(), 10u);
+    EXPECT_EQ(panel.pickedStrip(), 9) << "the map marks the crossings of the strip just added";
+    // Only the first ten columns are drawn: the rest of the view is background.
+    HeadlessWindow whole;
+    FrmMain exact(whole, loadCarriedImages());
+    exact.startUp();
+    exact.pose = frm.pose;
+    exact.clear();
+    exact.Raycast();
+    for (int y = 0; y < 285; ++y) {
+        for (int x = 0; x < 307; ++x) {
+            ASSERT_EQ(window.drawingSurface().at(x, y),
+                      x < 10 * kStripWidthPx ? whole.drawingSurface().at(x, y) : kBlack)
+                << x << "," << y;
+        }
+    }
+    panel.command(LabPanel::kNextStripKey, kShiftMask);
+    frame();
+    EXPECT_EQ(frm.frameStrips.size(), 103u) << "Shift+N finishes the frame";
+    panel.command(LabPanel::kStepKey, 0);
+    frm.keyState[vk::kUp] = kFalse;
+    frm.keyState[vk::kDown] = kTrue;
+    frm.GameCode();
+    EXPECT_LT(frm.pose.playerY, 11.999999f) << "Space again lets the world go on";
 }
 
 }  // namespace
