@@ -16,8 +16,9 @@ PROBE="$3"
 
 readonly VIEW_W=307 VIEW_H=285 PANEL_W=352 SCALE=8
 # Where the lab puts the map: the player (2.5, 2.5) at the centre of the map area, which is
-# the panel above its six-line readout.
-readonly MAP_H=$((VIEW_H - 74)) ORIGIN_X=$((PANEL_W / 2 - 20)) ORIGIN_Y=$(((VIEW_H - 74) / 2 - 20))
+# the panel above its eight-line readout (11 pixels a line, 4 above and below).
+readonly READOUT_H=$((8 * 11 + 8))
+readonly MAP_H=$((VIEW_H - READOUT_H)) ORIGIN_X=$((PANEL_W / 2 - 20)) ORIGIN_Y=$(((VIEW_H - READOUT_H) / 2 - 20))
 
 wt_start_xvfb
 cd "$WT_WORK"  # the lab saves its grid in the folder it runs in
@@ -85,6 +86,36 @@ wt_drive key "$WT_WID" up s >/dev/null
 sleep 0.3
 [[ -f painted.txt && ! -f lab-level.txt ]] || fail "S did not save to the file the lab opened"
 say "quellon-lab --level shows the saved maze, and S saves it back to that file"
+wt_drive close "$WT_WID" >/dev/null
+wt_expect_exit "WM_DELETE_WINDOW"
+
+# One rule changed: the lab started with --what-if fisheye shows the probe's fisheye frame, and
+# F brings back the exact picture. Then Space and ten N draw the probe's first ten strips.
+# expect_view NAME WHAT PROBE_ARGS...: the view now is the probe's frame with those arguments.
+expect_view() {
+    local name="$1" what="$2" out
+    shift 2
+    "$PROBE" frame 2.5 2.5 0 $VIEW_W $VIEW_H "$WT_WORK/$name.probe.bmp" "$@"
+    wt_drive crop "$(wt_shot "$name")" 0 0 $VIEW_W $VIEW_H "$WT_WORK/$name.view.bmp" >/dev/null
+    out="$("$WT_XDRIVE" compare "$WT_WORK/$name.view.bmp" "$WT_WORK/$name.probe.bmp" --ignore "${WT_TEXT_RECT[@]}" "${WT_SAME[@]}" 2>&1)" ||
+        fail "$what: the view differs from quellon-probe frame ... $*: $out"
+    say "$what: the view is quellon-probe frame 2.5 2.5 0 $VIEW_W $VIEW_H $*"
+}
+press() {
+    wt_drive key "$WT_WID" down "$1" >/dev/null
+    wt_drive key "$WT_WID" up "$1" >/dev/null
+}
+wt_start_app --what-if fisheye
+expect_view fisheye "started with --what-if fisheye" --what-if fisheye
+press f
+sleep 0.3
+expect_view exact "after F"
+press space
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+    press n
+done
+sleep 0.3
+expect_view stepped "after Space and ten N" --until-strip 10
 wt_drive close "$WT_WID" >/dev/null
 wt_expect_exit "WM_DELETE_WINDOW"
 say "PASS"
