@@ -22,9 +22,7 @@ constexpr int kReadoutHeightPx = kReadoutLines * font::kLineHeightPx + 2 * kMarg
 // The characters a readout line holds across the panel.
 constexpr std::size_t kReadoutColumns =
     static_cast<std::size_t>((LabPanel::kWidthPx - 2 * kMarginPx) / font::kGlyphWidthPx);
-// The widths W steps through, and the fields of view V does.
-constexpr std::array<int, 7> kStripWidths = {1, 2, 3, 4, 6, 8, 16};
-constexpr std::array<int, 6> kFieldsOfView = {30, 45, 60, 75, 90, 120};
+
 constexpr Colour kReadoutBackground = rgb(24, 24, 30);
 constexpr Colour kReadoutText = rgb(230, 230, 230);
 // The scales the wheel steps through.

@@ -5,6 +5,7 @@
 // stepped through strip by strip with the world paused.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ class LabPanel final : public SidePanel {
     static constexpr int kFieldOfViewKey = 'V';
     static constexpr int kStepKey = ' ';       // Space: pause the world and step, or go on
     static constexpr int kNextStripKey = 'N';  // with Shift: the rest of the frame
+    // The strip widths W steps through, and the fields of view V does.
+    static constexpr std::array<int, 7> kStripWidths = {1, 2, 3, 4, 6, 8, 16};
+    static constexpr std::array<int, 6> kFieldsOfView = {30, 45, 60, 75, 90, 120};
     // The name a maze is saved under when none was opened.
     static constexpr const char* kDefaultSaveName = "lab-level.txt";
 

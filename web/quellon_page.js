@@ -176,6 +176,75 @@ function holdButtons(program) {
   }
 }
 
+// The switches beside the map: each change puts the rules they show in force; what the keys
+// change is read back and shown.
+function ruleSwitches(program) {
+  const switches = Object.fromEntries(
+    [...document.querySelectorAll("[data-rule]")].map((element) => [element.dataset.rule, element]),
+  );
+  const choices = Object.fromEntries(
+    program
+      .UTF8ToString(program._quellon_lab_choices())
+      .split(";")
+      .map((pair) => pair.split("=")),
+  );
+  for (const name of ["strip", "fov"]) {
+    for (const value of choices[name].split(",")) switches[name].add(new Option(value, value));
+  }
+  const stepButtons = {
+    step: document.getElementById("step"),
+    next: document.getElementById("next-strip"),
+    rest: document.getElementById("rest-of-frame"),
+  };
+  // Shows the rules in force and whether a frame is being stepped through.
+  const show = () => {
+    const list = program.UTF8ToString(program._quellon_lab_rules());
+    const rules = new Map(list.split(",").map((rule) => rule.split("=")));
+    for (const name of ["fisheye", "exact-angles", "screen-rays"]) {
+      switches[name].checked = rules.has(name);
+    }
+    switches.textures.checked = !rules.has("plain-walls");
+    switches.strip.value = rules.get("strip") || "3";
+    switches.fov.value = rules.get("fov") || "60";
+    const stepping = program._quellon_lab_stepping();
+    stepButtons.step.textContent = stepping ? "Go on" : "Pause and step";
+    stepButtons.next.disabled = stepButtons.rest.disabled = !stepping;
+  };
+  const apply = (changed) => {
+    // One way of aiming the rays at a time.
+    if (changed === switches["exact-angles"] && changed.checked)
+      switches["screen-rays"].checked = false;
+    if (changed === switches["screen-rays"] && changed.checked)
+      switches["exact-angles"].checked = false;
+    const list = [];
+    for (const name of ["fisheye", "exact-angles", "screen-rays"]) {
+      if (switches[name].checked) list.push(name);
+    }
+    if (!switches.textures.checked) list.push("plain-walls");
+    list.push(`strip=${switches.strip.value}`, `fov=${switches.fov.value}`);
+    withText(program, list.join(","), (at) => program._quellon_lab_set_rules(at));
+    show();
+  };
+  for (const element of Object.values(switches)) {
+    element.addEventListener("change", () => {
+      apply(element);
+      element.blur(); // keys go to the maze again, not to the switch
+    });
+  }
+  const onClick = (button, action) => {
+    button.addEventListener("mousedown", (e) => e.preventDefault()); // keep the keys' focus
+    button.addEventListener("click", () => {
+      action();
+      show();
+    });
+  };
+  onClick(stepButtons.step, () => program._quellon_lab_step(!program._quellon_lab_stepping()));
+  onClick(stepButtons.next, () => program._quellon_lab_next_strip());
+  onClick(stepButtons.rest, () => program._quellon_lab_rest_of_frame());
+  window.addEventListener("keyup", show);
+  show();
+}
+
 async function start() {
   const program = await createQuellon({
     noInitialRun: true,
@@ -202,6 +271,7 @@ async function start() {
     say(error ? `The link's maze cannot be opened (${error}).` : "Opened the link's maze.");
   });
   holdButtons(program);
+  ruleSwitches(program);
 }
 
 start();

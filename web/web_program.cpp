@@ -13,6 +13,7 @@
 #include "app/launch.h"
 #include "lab/lab_panel.h"
 #include "platform/web_window.h"
+#include "render/what_if.h"
 #include "world/level_file.h"
 #include "world/level_text.h"
 #include "world/maze_code.h"
@@ -172,5 +173,55 @@ EMSCRIPTEN_KEEPALIVE int quellon_maze_packed(const char* code) {
 EMSCRIPTEN_KEEPALIVE const char* quellon_maze_code(const std::uint8_t* packed, int size) {
     quellon::gCode = quellon::mazeCodeOf(std::span(packed, static_cast<std::size_t>(size)));
     return quellon::gCode.c_str();
+}
+
+// The lab's rules and steps, for the page's switches and buttons beside the map. The page reads
+// the rules back to show what the keys changed.
+
+// Puts the rules of a list in force (as --what-if reads it); false with the reason in
+// quellon_maze_error.
+EMSCRIPTEN_KEEPALIVE bool quellon_lab_set_rules(const char* list) {
+    const quellon::WhatIfParse parsed = quellon::parseWhatIf(list);
+    if (!parsed.ok()) {
+        quellon::gError = parsed.error;
+        return false;
+    }
+    quellon::panel().setRules(parsed.rules);
+    return true;
+}
+
+// The rules in force, as a list; empty when the picture is quellon's own.
+EMSCRIPTEN_KEEPALIVE const char* quellon_lab_rules() {
+    quellon::gCode = quellon::whatIfText(quellon::panel().rules());
+    return quellon::gCode.c_str();
+}
+
+// What the strip width and the field of view can be set to: "strip=1,2,...;fov=30,...".
+EMSCRIPTEN_KEEPALIVE const char* quellon_lab_choices() {
+    std::string text = "strip=";
+    for (const int width : quellon::LabPanel::kStripWidths) {
+        text += std::to_string(width) + ",";
+    }
+    text.back() = ';';
+    text += "fov=";
+    for (const int degrees : quellon::LabPanel::kFieldsOfView) {
+        text += std::to_string(degrees) + ",";
+    }
+    text.pop_back();
+    quellon::gCode = text;
+    return quellon::gCode.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE void quellon_lab_step(bool on) {
+    quellon::panel().step(on);
+}
+EMSCRIPTEN_KEEPALIVE bool quellon_lab_stepping() {
+    return quellon::panel().stepping();
+}
+EMSCRIPTEN_KEEPALIVE void quellon_lab_next_strip() {
+    quellon::panel().nextStrip();
+}
+EMSCRIPTEN_KEEPALIVE void quellon_lab_rest_of_frame() {
+    quellon::panel().restOfFrame();
 }
 }

@@ -2,8 +2,9 @@
 // screen is the probe's frame, holding Up for three seconds walks to the same picture as on
 // the desktop, the rate text appears and grows, a held S offers one download, a link's maze
 // opens and the page's links read back in the probe, a picked level image opens, a finger on the
-// walk button walks, the page keeps the desktop's pace of ticks, and nothing is fetched from
-// anywhere but the page's own folder.
+// walk button walks, a switch beside the map and the step buttons change the picture as the
+// probe's --what-if and --until-strip do, the page keeps the desktop's pace of ticks, and
+// nothing is fetched from anywhere but the page's own folder.
 //
 //   node page_test.mjs SITE_DIR PROBE XDRIVE QUELLON MAKE_LEVEL
 //
@@ -403,6 +404,35 @@ try {
     say("with a coarse pointer the walk button shows, and a finger held on it walks to the wall");
   await page.send("Emulation.setTouchEmulationEnabled", { enabled: false });
   await page.send("Emulation.setEmulatedMedia", { features: [] });
+
+  // The switches beside the map: fisheye on is the probe's fisheye frame; then the step
+  // buttons draw a frame's first ten strips, as Space and N do.
+  await openPage();
+  await page.eval(`document.querySelector('[data-rule="fisheye"]').click()`);
+  await sleep(300);
+  const fisheye = difference(
+    await viewPicture(),
+    probeFrame(2.5, "fisheye", "--what-if", "fisheye"),
+  );
+  if (fisheye.count !== 0)
+    fail(
+      `with the fisheye switch on the view differs from --what-if fisheye in ${fisheye.count} pixels`,
+    );
+  else say("the fisheye switch gives the probe's --what-if fisheye frame");
+  await page.eval(`(() => {
+    document.getElementById("step").click();
+    for (let i = 0; i < 10; ++i) document.getElementById("next-strip").click();
+  })()`);
+  await sleep(300);
+  const stepped = difference(
+    await viewPicture(),
+    probeFrame(2.5, "stepped", "--what-if", "fisheye", "--until-strip", "10"),
+  );
+  if (stepped.count !== 0)
+    fail(
+      `after Pause and step and ten Next strip the view is ${stepped.count} pixels off --until-strip 10`,
+    );
+  else say("Pause and step, then Next strip ten times, draws the probe's --until-strip 10");
 
   figures.pageHolds = [];
   for (let i = 0; i < HOLDS; ++i) {
