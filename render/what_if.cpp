@@ -5,7 +5,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/one_line.h"
 #include "math/angles.h"
 #include "world/level.h"
 
@@ -93,6 +92,11 @@ bool readValue(std::string_view text, int lo, int hi, int& value) {
     }
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc{} && end == text.data() + text.size() && value >= lo && value <= hi;
+}
+
+// A rule as a message shows it. Whoever prints the message keeps it on one line.
+std::string quoted(std::string_view rule) {
+    return '"' + std::string(rule) + '"';
 }
 
 std::string range(int lo, int hi) {
