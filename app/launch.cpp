@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/one_line.h"
+#include "text/one_line.h"
 #include "assets/images.h"
 
 namespace quellon {

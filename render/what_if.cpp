@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "math/angles.h"
+#include "text/one_line.h"
 #include "world/level.h"
 
 namespace quellon {
@@ -92,11 +93,6 @@ bool readValue(std::string_view text, int lo, int hi, int& value) {
     }
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc{} && end == text.data() + text.size() && value >= lo && value <= hi;
-}
-
-// A rule as a message shows it. Whoever prints the message keeps it on one line.
-std::string quoted(std::string_view rule) {
-    return '"' + std::string(rule) + '"';
 }
 
 std::string range(int lo, int hi) {

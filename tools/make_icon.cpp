@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/one_line.h"
+#include "text/one_line.h"
 #include "assets/images.h"
 #include "files/file_io.h"
 #include "files/png.h"

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "app/one_line.h"
+#include "text/one_line.h"
 #include "platform/window.h"
 #include "world/level_text.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/one_line.h"
+#include "text/one_line.h"
 
 namespace quellon {
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "text/one_line.h"
+
 namespace quellon {
 
 namespace {
@@ -9,11 +11,12 @@ namespace {
 constexpr int kRowDigits = 2;
 constexpr int kCellsColumn = kRowDigits + 2;  // where the first cell stands, counted from 1
 
-// A byte of the text as a message shows it: printable ASCII as itself, anything else as \xHH.
+// A byte of the text as a message shows it: one byte of a character beyond ASCII is no character
+// on its own, so it is written as \xHH, as control characters are.
 std::string shown(char c) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7f) {
-        return std::string(1, c);
+    if (byte < 0x80) {
+        return escapeControls(std::string_view(&c, 1));
     }
     char hex[8];
     (void)std::snprintf(hex, sizeof hex, "\\x%02x", byte);

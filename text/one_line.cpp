@@ -1,4 +1,4 @@
-#include "app/one_line.h"
+#include "text/one_line.h"
 
 namespace quellon {
 
