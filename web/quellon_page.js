@@ -245,6 +245,33 @@ function ruleSwitches(program) {
   show();
 }
 
+// The view alone on the whole screen, through the browser's Fullscreen API: the view follows the
+// screen's size, pixel for pixel. Alt+Enter toggles it too, and F11 where the browser lets the
+// page have it; Esc, the browser's own way out, leaves it.
+function fullScreen() {
+  const view = document.getElementById("view");
+  const toggle = () => {
+    if (document.fullscreenElement) {
+      document.exitFullscreen().catch(() => {});
+    } else if (view.requestFullscreen) {
+      view.requestFullscreen({ navigationUI: "hide" }).catch((e) => {
+        say(`The browser did not give the view the screen: ${e.message}`);
+      });
+    } else {
+      say("This browser cannot give the view the whole screen.");
+    }
+  };
+  const button = document.getElementById("full-screen");
+  button.addEventListener("mousedown", (e) => e.preventDefault()); // keep the keys' focus
+  button.addEventListener("click", toggle);
+  window.addEventListener("keydown", (e) => {
+    const asked = e.key === "F11" || (e.altKey && e.key === "Enter");
+    if (!asked) return;
+    e.preventDefault();
+    if (!e.repeat) toggle(); // a command acts once per press
+  });
+}
+
 async function start() {
   const program = await createQuellon({
     noInitialRun: true,
@@ -272,6 +299,7 @@ async function start() {
   });
   holdButtons(program);
   ruleSwitches(program);
+  fullScreen();
 }
 
 start();

@@ -434,6 +434,40 @@ try {
     );
   else say("Pause and step, then Next strip ten times, draws the probe's --until-strip 10");
 
+  // Full screen: the view takes the screen, pixel for pixel, and gives it back.
+  await openPage();
+  const clickAt = async (selector) => {
+    const at =
+      await page.eval(`(() => { const r = document.querySelector('${selector}').getBoundingClientRect();
+                                         return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; })()`);
+    for (const type of ["mousePressed", "mouseReleased"])
+      await page.send("Input.dispatchMouseEvent", { type, ...at, button: "left", clickCount: 1 });
+  };
+  await clickAt("#full-screen");
+  await sleep(800);
+  const full = await viewPicture();
+  const screen = await page.eval(`[screen.width, screen.height, !!document.fullscreenElement]`);
+  const fullFile = path.join(work, "full.bmp");
+  run(probe, ["frame", "2.5", "2.5", "0", String(screen[0]), String(screen[1]), fullFile]);
+  const fullDiff = difference(full, readBmp(fullFile));
+  await page.eval(`document.exitFullscreen()`);
+  await sleep(800);
+  const back = await viewPicture();
+  if (
+    !screen[2] ||
+    fullDiff.count !== 0 ||
+    back.width !== VIEW.width ||
+    back.height !== VIEW.height
+  )
+    fail(
+      `full screen: on it ${screen[2]}, ${full.width}x${full.height} for a ${screen[0]}x${screen[1]} screen, ` +
+        `${fullDiff.count} pixels off the probe's frame; back at ${back.width}x${back.height}`,
+    );
+  else
+    say(
+      `Full screen gives the view the ${screen[0]}x${screen[1]} screen, the probe's frame of that size, and back`,
+    );
+
   figures.pageHolds = [];
   for (let i = 0; i < HOLDS; ++i) {
     await openPage();
