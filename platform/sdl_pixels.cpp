@@ -28,20 +28,23 @@ void copyWords(const Colour* in, std::span<std::uint8_t> out) {
 
 }  // namespace
 
-ScreenPixels::ScreenPixels(SDL_Surface& screen) {
-    if (screen.pixels == nullptr || screen.format == nullptr || screen.w <= 0 || screen.h <= 0) {
+ScreenPixels::ScreenPixels(SDL_Surface& screen)
+    : ScreenPixels(screen.pixels, screen.w, screen.h, screen.pitch,
+                   screen.format != nullptr ? screen.format->format
+                                           : Uint32{SDL_PIXELFORMAT_UNKNOWN}) {}
+
+ScreenPixels::ScreenPixels(void* pixels, int width, int height, int pitch, Uint32 format) {
+    const int bytes = SDL_BYTESPERPIXEL(format);
+    if (pixels == nullptr || width <= 0 || height <= 0 || bytes < 1 || bytes > 4 ||
+        pitch / bytes < width) {
         return;
     }
-    const int bytes = screen.format->BytesPerPixel;
-    if (bytes < 1 || bytes > 4 || screen.pitch / bytes < screen.w) {
-        return;
-    }
-    base_ = static_cast<std::uint8_t*>(screen.pixels);
-    width_ = screen.w;
-    height_ = screen.h;
-    pitch_ = screen.pitch;
+    base_ = static_cast<std::uint8_t*>(pixels);
+    width_ = width;
+    height_ = height;
+    pitch_ = pitch;
     bytesPerPixel_ = bytes;
-    format_ = screen.format->format;
+    format_ = format;
 }
 
 std::span<std::uint8_t> ScreenPixels::pixels(int x, int y, int count) {

@@ -10,6 +10,7 @@
 #include "platform/sdl_beep.h"
 #include "platform/sdl_keys.h"
 #include "platform/sdl_pixels.h"
+#include "platform/x11_presenter.h"
 
 namespace quellon {
 
@@ -45,7 +46,8 @@ std::string missingDisplayReason() {
 class SdlWindow final : public Window {
   public:
     ~SdlWindow() override {
-        beep_.reset();  // the audio device closes before SDL does
+        beep_.reset();  // the audio device and the presenter's connection close before SDL does
+        presenter_.reset();
         if (window_ != nullptr) {
             SDL_DestroyWindow(window_);
         }
@@ -86,6 +88,9 @@ class SdlWindow final : public Window {
 
     void show() override {
         SDL_ShowWindow(window_);
+        // On X11 the frames go to the server without waiting for it; elsewhere through SDL.
+        std::string why;
+        presenter_ = X11Presenter::open(window_, why);
         followClientSize();
     }
 
@@ -183,7 +188,11 @@ class SdlWindow final : public Window {
                         break;
                     case SDL_WINDOWEVENT_EXPOSED:
                         if (!closed_) {
-                            present();
+                            if (presenter_ != nullptr) {
+                                presenter_->repaint();
+                            } else {
+                                present();
+                            }
                         }
                         break;
                     default:
@@ -236,6 +245,17 @@ class SdlWindow final : public Window {
     // a shared-memory image the server reads straight from) and has the window system show
     // them: the one copy between the drawn frame and the screen.
     void present() {
+        if (presenter_ != nullptr) {
+            ScreenPixels pixels = presenter_->next(drawingSurface().width() + panelSurface_.width(),
+                                                   drawingSurface().height());
+            if (pixels.width() > 0) {
+                copyToScreen(drawingSurface(), pixels, 0);
+                copyToScreen(panelSurface_, pixels, drawingSurface().width());
+                presenter_->present();
+                return;
+            }
+            presenter_.reset();  // the server took no more images: SDL's way from now on
+        }
         SDL_Surface* screen = SDL_GetWindowSurface(window_);
         if (screen == nullptr) {
             return;
@@ -258,6 +278,7 @@ class SdlWindow final : public Window {
     SidePanel* panel_ = nullptr;
     Surface panelSurface_;
     std::unique_ptr<SdlBeep> beep_;
+    std::unique_ptr<X11Presenter> presenter_;
     bool closed_ = false;
     bool beepPending_ = false;
 };
