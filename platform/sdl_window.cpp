@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -11,10 +12,25 @@
 #include "platform/sdl_keys.h"
 #include "platform/sdl_pixels.h"
 #include "platform/x11_presenter.h"
+#include "platform/x11_wait.h"
 
 namespace quellon {
 
 namespace {
+
+// The tick counter counts whole milliseconds of the steady clock, so the rest knows to the
+// microsecond when the counter will next read a given number.
+using Clock = X11Wait::Clock;
+using Ms = std::chrono::milliseconds;
+
+// How long before the counter reaches the reading that ends the frame loop's wait the rest
+// wakes up: more than a wake-up here usually comes late (see docs/performance.md). The wait
+// polls for what is left.
+constexpr auto kRestMargin = std::chrono::microseconds(250);
+
+Ms sinceClockStart(Clock::time_point time) {
+    return std::chrono::floor<Ms>(time.time_since_epoch());
+}
 
 // Drivers that draw nowhere. SDL falls back on its offscreen driver when no window system
 // answers; the program then refuses to run unseen, unless the user chose that driver by name.
@@ -48,6 +64,7 @@ class SdlWindow final : public Window {
     ~SdlWindow() override {
         beep_.reset();  // the audio device and the presenter's connection close before SDL does
         presenter_.reset();
+        wait_.reset();
         if (window_ != nullptr) {
             SDL_DestroyWindow(window_);
         }
@@ -91,6 +108,7 @@ class SdlWindow final : public Window {
         // On X11 the frames go to the server without waiting for it; elsewhere through SDL.
         std::string why;
         presenter_ = X11Presenter::open(window_, why);
+        wait_ = X11Wait::open(window_);
         followClientSize();
     }
 
@@ -115,7 +133,29 @@ class SdlWindow final : public Window {
         }
     }
 
-    std::uint32_t GetTickCount() override { return static_cast<std::uint32_t>(SDL_GetTicks64()); }
+    std::uint32_t GetTickCount() override {
+        return static_cast<std::uint32_t>(sinceClockStart(Clock::now()).count());
+    }
+
+    void rest(std::uint32_t untilTick) override {
+        const Clock::time_point now = Clock::now();
+        const Ms nowMs = sinceClockStart(now);
+        const auto ahead =
+            static_cast<std::int32_t>(untilTick - static_cast<std::uint32_t>(nowMs.count()));
+        if (ahead <= 0 || SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) {
+            return;
+        }
+        const Clock::time_point wake = Clock::time_point(nowMs + Ms(ahead)) - kRestMargin;
+        if (wait_ != nullptr) {
+            wait_->until(wake);
+            return;
+        }
+        // Elsewhere SDL sleeps for whole milliseconds only, and the wait polls the rest.
+        const auto wholeMs = std::chrono::floor<Ms>(wake - now).count();
+        if (wholeMs > 0) {
+            (void)SDL_WaitEventTimeout(nullptr, static_cast<int>(wholeMs));
+        }
+    }
 
     // Opening the audio device takes milliseconds, so the beep asked for at start-up sounds
     // at the first yield, once the first frame is on screen.
@@ -279,6 +319,7 @@ class SdlWindow final : public Window {
     Surface panelSurface_;
     std::unique_ptr<SdlBeep> beep_;
     std::unique_ptr<X11Presenter> presenter_;
+    std::unique_ptr<X11Wait> wait_;
     bool closed_ = false;
     bool beepPending_ = false;
 };
