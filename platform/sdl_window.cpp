@@ -12,7 +12,7 @@
 #include "platform/sdl_keys.h"
 #include "platform/sdl_pixels.h"
 #include "platform/x11_presenter.h"
-#include "platform/x11_wait.h"
+#include "platform/x11_window.h"
 
 namespace quellon {
 
@@ -109,6 +109,7 @@ class SdlWindow final : public Window {
         std::string why;
         presenter_ = X11Presenter::open(window_, why);
         wait_ = X11Wait::open(window_);
+        placesItself_ = lacksFullScreenManager(window_);
         followClientSize();
     }
 
@@ -181,6 +182,13 @@ class SdlWindow final : public Window {
         switch (event.type) {
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
+                if (togglesFullScreen(event.key.keysym)) {
+                    // The window's own command, once per press; the program never sees it.
+                    if (event.type == SDL_KEYDOWN && event.key.repeat == 0) {
+                        toggleFullScreen();
+                    }
+                    break;
+                }
                 const int code = virtualKeyFor(event.key.keysym.sym);
                 if (code == 0) {
                     break;
@@ -254,6 +262,43 @@ class SdlWindow final : public Window {
         }
     }
 
+    // F11, and Enter with Alt held, as on most desktops.
+    static bool togglesFullScreen(const SDL_Keysym& key) {
+        return key.sym == SDLK_F11 ||
+               ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0);
+    }
+
+    // Full screen is the desktop's size, the view taking what the panel leaves of it; back again
+    // the window has the size and place it had before. A window manager puts the window on the
+    // screen when SDL asks it; without one that can, the window is moved and sized to the
+    // screen here, and SDL is not told (it would take the window for full screen, sized or not).
+    void toggleFullScreen() {
+        const bool leaving = fullScreen();
+        if (!leaving) {
+            SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
+            SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
+        }
+        if (!placesItself_) {
+            (void)SDL_SetWindowFullscreen(window_, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
+        SDL_Rect place = windowed_;
+        if (!leaving && placesItself_) {
+            (void)SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &place);
+        }
+        // Leaving SDL's full screen may leave the window at the screen's size.
+        if (leaving || placesItself_) {
+            SDL_SetWindowSize(window_, place.w, place.h);
+            SDL_SetWindowPosition(window_, place.x, place.y);
+        }
+        placedFullScreen_ = placesItself_ && !leaving;
+        followClientSize();
+    }
+
+    bool fullScreen() const {
+        return placesItself_ ? placedFullScreen_
+                             : (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    }
+
     int panelWidth() const { return panel_ != nullptr ? std::max(0, panel_->widthPx()) : 0; }
 
     // The drawing surface takes what the panel leaves of the window.
@@ -322,6 +367,9 @@ class SdlWindow final : public Window {
     std::unique_ptr<X11Wait> wait_;
     bool closed_ = false;
     bool beepPending_ = false;
+    SDL_Rect windowed_{};            // the window's place and size before it went full screen
+    bool placesItself_ = false;      // full screen by moving and sizing the window here
+    bool placedFullScreen_ = false;  // so placed now
 };
 
 }  // namespace

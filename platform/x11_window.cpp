@@ -1,6 +1,7 @@
-#include "platform/x11_wait.h"
+#include "platform/x11_window.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -39,16 +40,46 @@ class ConnectionWait final : public X11Wait {
     Display* display_;
 };
 
+bool onX11(SDL_Window* window, SDL_SysWMinfo& info) {
+    SDL_VERSION(&info.version);
+    return SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11;
+}
+
 }  // namespace
 
 std::unique_ptr<X11Wait> X11Wait::open(SDL_Window* window) {
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) == SDL_FALSE || info.subsystem != SDL_SYSWM_X11) {
+    if (!onX11(window, info)) {
         return nullptr;
     }
     (void)prctl(PR_SET_TIMERSLACK, kTimerSlackNs, 0, 0, 0);
     return std::make_unique<ConnectionWait>(info.info.x11.display);
+}
+
+bool lacksFullScreenManager(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    if (!onX11(window, info)) {
+        return false;
+    }
+    // A window manager that follows the desktop's hints names its own window on the root.
+    Display* display = info.info.x11.display;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) {
+        return true;
+    }
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    const bool named =
+        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &remaining, &data) == Success &&
+        type == XA_WINDOW && count == 1;
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return !named;
 }
 
 }  // namespace quellon

@@ -1,5 +1,6 @@
-// Sleeping on the window's X11 connection until the server sends something or a moment of the
-// steady clock comes, to well under a millisecond: the SDL backend's rest on X11.
+// What the SDL backend asks of X11 itself, beside SDL: sleeping on the window's connection until
+// the server sends something or a moment of the steady clock comes, to well under a millisecond
+// (the backend's rest), and whether a window manager puts windows on the whole screen.
 #pragma once
 
 #include <SDL.h>
@@ -22,5 +23,10 @@ class X11Wait {
     // `wake`, whichever comes first; at once if either is already so.
     virtual void until(Clock::time_point wake) = 0;
 };
+
+// Whether the SDL window is on X11 with no window manager that can make it full screen (none
+// that says it follows the desktop's hints): SDL's full screen then leaves the window as it
+// was.
+bool lacksFullScreenManager(SDL_Window* window);
 
 }  // namespace quellon
