@@ -58,10 +58,7 @@ void FrmMain::Form_Load() {
         window_.refresh();
         ++frameCount;
 
-        // The test comes before the yield: a pass that arrives late does not yield here.
-        while (ticksBetween(lastUpdateTick, window_.GetTickCount()) <= kWaitThresholdMs) {
-            window_.yield(*this);
-        }
+        wait(lastUpdateTick);
         const std::int16_t elapsedMs =
             toElapsedMs(ticksBetween(lastUpdateTick, window_.GetTickCount()));
         const double ticksDue = elapsedMs / kTickMs;
@@ -74,6 +71,18 @@ void FrmMain::Form_Load() {
             frameRate = frameCount;
             frameCount = 0;
             lastRateTick = window_.GetTickCount();
+        }
+    }
+}
+
+void FrmMain::wait(std::uint32_t lastUpdateTick) {
+    // The test comes before the yield: a pass that arrives late does not yield here. Between
+    // yields the window rests until just before the reading that ends the wait.
+    const std::uint32_t endTick = lastUpdateTick + kWaitThresholdMs + 1;
+    while (ticksBetween(lastUpdateTick, window_.GetTickCount()) <= kWaitThresholdMs) {
+        window_.yield(*this);
+        if (options_.restInWait) {
+            window_.rest(endTick);
         }
     }
 }

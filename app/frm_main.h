@@ -55,6 +55,8 @@ class FrmMain final : private WindowEvents {
   public:
     struct Options {
         bool drawView = true;  // off only in test builds that measure the loop alone
+        // Off only in a test build that keeps the wait polling without rest, to compare with.
+        bool restInWait = true;
         // For programs that show how the picture was made (the lab): keep each frame's strips
         // in frameStrips, and the cells read for frameTrace.strip in frameTrace.
         bool keepFrameStrips = false;
@@ -112,6 +114,9 @@ class FrmMain final : private WindowEvents {
     void keyUp(int keyCode, int shiftState) override { Form_KeyUp(keyCode, shiftState); }
     void closeRequested() override;
 
+    // A pass's wait: until the counter reads more than kWaitThresholdMs past lastUpdateTick,
+    // taking events throughout.
+    void wait(std::uint32_t lastUpdateTick);
     void printFrameRate();
     HeldKeys heldKeys() const;
     // Raycast under the what-if rules or drawing only some strips.

@@ -17,6 +17,7 @@ constexpr std::string_view kKeys =
     "  Up, Down          walk forward, back\n"
     "  Left, Right       turn left, right\n"
     "  comma, period     step sideways to the left, to the right\n"
+    "  F11, Alt+Enter    full screen, and back again\n"
     "  close the window  quit\n"
     "A short beep sounds once the first frame is on screen; the number of frames drawn in\n"
     "the last second shows in the top-left corner.\n";

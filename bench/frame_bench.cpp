@@ -1,12 +1,16 @@
-// The frame as the loop draws it, beside the floor it is measured against: a plain fill of the
-// same surface, and for the refresh path a plain copy of the frame. Each iteration does the
-// work and then its floor, timed apart, so both see the same machine at the same moment:
+// The frame as the loop draws it, beside the floors it is measured against: a plain fill of the
+// same surface and a streaming one (stores that bypass the cache, the fastest way to write
+// memory that is not read back soon), and for the refresh path a plain and a streaming copy of
+// the frame. Each iteration does the work and then its floors, timed apart, so all see the same
+// machine at the same moment:
 //   build/bench/quellon_bench            (the refresh benchmarks need a display, e.g. Xvfb)
-// Counter x_fill is the frame's time over the fill's; x_copy is the refresh's time over the
-// copy's, and cpu_x_copy the CPU time this whole process spends on a refresh (every thread,
-// the OpenGL driver's included) over the copy's.
+// Counters x_fill and x_fill_nt are the frame's time over the plain and the streaming fill's;
+// x_copy and x_copy_nt the refresh's time over the plain and the streaming copy's, and
+// cpu_x_copy and cpu_x_copy_nt the CPU time this whole process spends on a refresh (every
+// thread counted) over the same two. The refresh's own time includes waiting for the X server
+// to finish copying the frame before last, which back-to-back refreshes do at large sizes.
 #include <benchmark/benchmark.h>
-
+#include <emmintrin.h>
 #include <time.h>
 
 #include <chrono>
@@ -49,6 +53,44 @@ double processCpuSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+// Stores `count` words from `out` on, each `word`, with streaming stores of 16 bytes.
+void streamWords(std::uint32_t* out, std::size_t count, std::uint32_t word) {
+    constexpr std::size_t kWordsPerStore = sizeof(__m128i) / sizeof(std::uint32_t);
+    std::size_t i = 0;
+    for (; i < count && reinterpret_cast<std::uintptr_t>(out + i) % sizeof(__m128i) != 0; ++i) {
+        out[i] = word;
+    }
+    const __m128i words = _mm_set1_epi32(static_cast<int>(word));
+    for (; i + kWordsPerStore <= count; i += kWordsPerStore) {
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), words);
+    }
+    for (; i < count; ++i) {
+        out[i] = word;
+    }
+    _mm_sfence();
+}
+
+// Copies `count` words with streaming stores of 16 bytes (the target aligned as the source).
+void streamCopy(std::uint32_t* out, const std::uint32_t* in, std::size_t count) {
+    constexpr std::size_t kWordsPerStore = sizeof(__m128i) / sizeof(std::uint32_t);
+    std::size_t i = 0;
+    for (; i < count && reinterpret_cast<std::uintptr_t>(out + i) % sizeof(__m128i) != 0; ++i) {
+        out[i] = in[i];
+    }
+    for (; i + kWordsPerStore <= count; i += kWordsPerStore) {
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
+    }
+    for (; i < count; ++i) {
+        out[i] = in[i];
+    }
+    _mm_sfence();
+}
+
+std::size_t pixelsOf(const Surface& surface) {
+    return static_cast<std::size_t>(surface.width()) * static_cast<std::size_t>(surface.height());
+}
+
 // The frame: clear, Raycast and the rate text, as a pass of the loop draws them.
 void frame(benchmark::State& state, Size size, Pose pose) {
     HeadlessWindow window;
@@ -60,6 +102,7 @@ void frame(benchmark::State& state, Size size, Pose pose) {
     Colour colour = 0;
     double frameSeconds = 0;
     double fillSeconds = 0;
+    double streamSeconds = 0;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): `_` is unread by design
         const auto start = Clock::now();
         frm.clear();
@@ -72,11 +115,17 @@ void frame(benchmark::State& state, Size size, Pose pose) {
         benchmark::DoNotOptimize(surface.data());
         benchmark::ClobberMemory();
         const auto filled = Clock::now();
+        streamWords(surface.data(), pixelsOf(surface), ++colour);
+        benchmark::DoNotOptimize(surface.data());
+        benchmark::ClobberMemory();
+        const auto streamed = Clock::now();
         state.SetIterationTime(seconds(start, drawn));
         frameSeconds += seconds(start, drawn);
         fillSeconds += seconds(drawn, filled);
+        streamSeconds += seconds(filled, streamed);
     }
     state.counters["x_fill"] = frameSeconds / fillSeconds;
+    state.counters["x_fill_nt"] = frameSeconds / streamSeconds;
 }
 
 void fill(benchmark::State& state, Size size) {
@@ -106,6 +155,7 @@ void refresh(benchmark::State& state, Size size) {
     double refreshSeconds = 0;
     double refreshCpuSeconds = 0;
     double copySeconds = 0;
+    double streamSeconds = 0;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): `_` is unread by design
         const double cpuStart = processCpuSeconds();
         const auto start = Clock::now();
@@ -116,12 +166,19 @@ void refresh(benchmark::State& state, Size size) {
         benchmark::DoNotOptimize(copy.data());
         benchmark::ClobberMemory();
         const auto copied = Clock::now();
+        streamCopy(copy.data(), window->drawingSurface().data(), pixelsOf(copy));
+        benchmark::DoNotOptimize(copy.data());
+        benchmark::ClobberMemory();
+        const auto streamed = Clock::now();
         state.SetIterationTime(seconds(start, refreshed));
         refreshSeconds += seconds(start, refreshed);
         refreshCpuSeconds += cpuRefreshed - cpuStart;
         copySeconds += seconds(refreshed, copied);
+        streamSeconds += seconds(copied, streamed);
     }
     state.counters["x_copy"] = refreshSeconds / copySeconds;
+    state.counters["x_copy_nt"] = refreshSeconds / streamSeconds;
+    state.counters["cpu_x_copy_nt"] = refreshCpuSeconds / streamSeconds;
     state.counters["cpu_x_copy"] = refreshCpuSeconds / copySeconds;
 }
 

@@ -38,6 +38,11 @@ class HeadlessWindow final : public Window {
     void print(std::string_view line) override;
     void yield(WindowEvents& events) override;
     std::uint32_t GetTickCount() override;
+    // Returns at once, as the clock moves only by hand; notes what it was asked.
+    void rest(std::uint32_t untilTick) override {
+        ++restCount_;
+        lastRestUntil_ = untilTick;
+    }
     void beep() override { ++beepCount_; }
     void setIcon(const Surface& /*image*/) override {}  // nothing is shown, icons included
 
@@ -61,6 +66,8 @@ class HeadlessWindow final : public Window {
     int beepCount() const { return beepCount_; }
     long yieldCount() const { return yieldCount_; }
     long refreshCount() const { return refreshCount_; }
+    long restCount() const { return restCount_; }
+    std::uint32_t lastRestUntil() const { return lastRestUntil_; }
     bool closed() const { return closed_; }
     // Refreshes after the window went off screen (a frame drawn after a granted close).
     long refreshesAfterClose() const { return refreshesAfterClose_; }
@@ -84,6 +91,8 @@ class HeadlessWindow final : public Window {
     int beepCount_ = 0;
     long yieldCount_ = 0;
     long refreshCount_ = 0;
+    long restCount_ = 0;
+    std::uint32_t lastRestUntil_ = 0;
     long refreshesAfterClose_ = 0;
     bool closed_ = false;
     bool keepScreen_ = false;

@@ -17,8 +17,11 @@ namespace quellon {
 // the window's pixels cannot be expressed.
 class ScreenPixels {
   public:
+    ScreenPixels() = default;
     // A surface whose rows cannot hold its width in its own format is taken as empty.
     explicit ScreenPixels(SDL_Surface& screen);
+    // `height` rows of `pitch` bytes from `pixels` on, `width` pixels of `format` each.
+    ScreenPixels(void* pixels, int width, int height, int pitch, Uint32 format);
 
     int width() const { return width_; }
     int height() const { return height_; }

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -10,10 +11,26 @@
 #include "platform/sdl_beep.h"
 #include "platform/sdl_keys.h"
 #include "platform/sdl_pixels.h"
+#include "platform/x11_presenter.h"
+#include "platform/x11_window.h"
 
 namespace quellon {
 
 namespace {
+
+// The tick counter counts whole milliseconds of the steady clock, so the rest knows to the
+// microsecond when the counter will next read a given number.
+using Clock = X11Wait::Clock;
+using Ms = std::chrono::milliseconds;
+
+// How long before the counter reaches the reading that ends the frame loop's wait the rest
+// wakes up: more than a wake-up here usually comes late (see docs/performance.md). The wait
+// polls for what is left.
+constexpr auto kRestMargin = std::chrono::microseconds(250);
+
+Ms sinceClockStart(Clock::time_point time) {
+    return std::chrono::floor<Ms>(time.time_since_epoch());
+}
 
 // Drivers that draw nowhere. SDL falls back on its offscreen driver when no window system
 // answers; the program then refuses to run unseen, unless the user chose that driver by name.
@@ -45,7 +62,9 @@ std::string missingDisplayReason() {
 class SdlWindow final : public Window {
   public:
     ~SdlWindow() override {
-        beep_.reset();  // the audio device closes before SDL does
+        beep_.reset();  // the audio device and the presenter's connection close before SDL does
+        presenter_.reset();
+        wait_.reset();
         if (window_ != nullptr) {
             SDL_DestroyWindow(window_);
         }
@@ -86,6 +105,11 @@ class SdlWindow final : public Window {
 
     void show() override {
         SDL_ShowWindow(window_);
+        // On X11 the frames go to the server without waiting for it; elsewhere through SDL.
+        std::string why;
+        presenter_ = X11Presenter::open(window_, why);
+        wait_ = X11Wait::open(window_);
+        placesItself_ = lacksFullScreenManager(window_);
         followClientSize();
     }
 
@@ -110,7 +134,29 @@ class SdlWindow final : public Window {
         }
     }
 
-    std::uint32_t GetTickCount() override { return static_cast<std::uint32_t>(SDL_GetTicks64()); }
+    std::uint32_t GetTickCount() override {
+        return static_cast<std::uint32_t>(sinceClockStart(Clock::now()).count());
+    }
+
+    void rest(std::uint32_t untilTick) override {
+        const Clock::time_point now = Clock::now();
+        const Ms nowMs = sinceClockStart(now);
+        const auto ahead =
+            static_cast<std::int32_t>(untilTick - static_cast<std::uint32_t>(nowMs.count()));
+        if (ahead <= 0 || SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) {
+            return;
+        }
+        const Clock::time_point wake = Clock::time_point(nowMs + Ms(ahead)) - kRestMargin;
+        if (wait_ != nullptr) {
+            wait_->until(wake);
+            return;
+        }
+        // Elsewhere SDL sleeps for whole milliseconds only, and the wait polls the rest.
+        const auto wholeMs = std::chrono::floor<Ms>(wake - now).count();
+        if (wholeMs > 0) {
+            (void)SDL_WaitEventTimeout(nullptr, static_cast<int>(wholeMs));
+        }
+    }
 
     // Opening the audio device takes milliseconds, so the beep asked for at start-up sounds
     // at the first yield, once the first frame is on screen.
@@ -136,6 +182,13 @@ class SdlWindow final : public Window {
         switch (event.type) {
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
+                if (togglesFullScreen(event.key.keysym)) {
+                    // The window's own command, once per press; the program never sees it.
+                    if (event.type == SDL_KEYDOWN && event.key.repeat == 0) {
+                        toggleFullScreen();
+                    }
+                    break;
+                }
                 const int code = virtualKeyFor(event.key.keysym.sym);
                 if (code == 0) {
                     break;
@@ -183,7 +236,11 @@ class SdlWindow final : public Window {
                         break;
                     case SDL_WINDOWEVENT_EXPOSED:
                         if (!closed_) {
-                            present();
+                            if (presenter_ != nullptr) {
+                                presenter_->repaint();
+                            } else {
+                                present();
+                            }
                         }
                         break;
                     default:
@@ -203,6 +260,43 @@ class SdlWindow final : public Window {
             closed_ = true;
             SDL_HideWindow(window_);
         }
+    }
+
+    // F11, and Enter with Alt held, as on most desktops.
+    static bool togglesFullScreen(const SDL_Keysym& key) {
+        return key.sym == SDLK_F11 ||
+               ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0);
+    }
+
+    // Full screen is the desktop's size, the view taking what the panel leaves of it; back again
+    // the window has the size and place it had before. A window manager puts the window on the
+    // screen when SDL asks it; without one that can, the window is moved and sized to the
+    // screen here, and SDL is not told (it would take the window for full screen, sized or not).
+    void toggleFullScreen() {
+        const bool leaving = fullScreen();
+        if (!leaving) {
+            SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
+            SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
+        }
+        if (!placesItself_) {
+            (void)SDL_SetWindowFullscreen(window_, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
+        SDL_Rect place = windowed_;
+        if (!leaving && placesItself_) {
+            (void)SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &place);
+        }
+        // Leaving SDL's full screen may leave the window at the screen's size.
+        if (leaving || placesItself_) {
+            SDL_SetWindowSize(window_, place.w, place.h);
+            SDL_SetWindowPosition(window_, place.x, place.y);
+        }
+        placedFullScreen_ = placesItself_ && !leaving;
+        followClientSize();
+    }
+
+    bool fullScreen() const {
+        return placesItself_ ? placedFullScreen_
+                             : (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
     }
 
     int panelWidth() const { return panel_ != nullptr ? std::max(0, panel_->widthPx()) : 0; }
@@ -236,6 +330,17 @@ class SdlWindow final : public Window {
     // a shared-memory image the server reads straight from) and has the window system show
     // them: the one copy between the drawn frame and the screen.
     void present() {
+        if (presenter_ != nullptr) {
+            ScreenPixels pixels = presenter_->next(drawingSurface().width() + panelSurface_.width(),
+                                                   drawingSurface().height());
+            if (pixels.width() > 0) {
+                copyToScreen(drawingSurface(), pixels, 0);
+                copyToScreen(panelSurface_, pixels, drawingSurface().width());
+                presenter_->present();
+                return;
+            }
+            presenter_.reset();  // the server took no more images: SDL's way from now on
+        }
         SDL_Surface* screen = SDL_GetWindowSurface(window_);
         if (screen == nullptr) {
             return;
@@ -258,8 +363,13 @@ class SdlWindow final : public Window {
     SidePanel* panel_ = nullptr;
     Surface panelSurface_;
     std::unique_ptr<SdlBeep> beep_;
+    std::unique_ptr<X11Presenter> presenter_;
+    std::unique_ptr<X11Wait> wait_;
     bool closed_ = false;
     bool beepPending_ = false;
+    SDL_Rect windowed_{};            // the window's place and size before it went full screen
+    bool placesItself_ = false;      // full screen by moving and sizing the window here
+    bool placedFullScreen_ = false;  // so placed now
 };
 
 }  // namespace

@@ -72,6 +72,12 @@ class Window {
     // Frame loop timing: milliseconds as a 32-bit counter that wraps; only differences of
     // two readings mean anything.
     virtual std::uint32_t GetTickCount() = 0;
+    // Frame loop wait, after each of its yields: sleeps until an event is waiting or until
+    // just before GetTickCount would read `untilTick`, whichever comes first, so that the wait
+    // polls only for its last moments. A reading already at or past it returns at once. A
+    // backend that cannot sleep that precisely keeps this one, which returns at once: the
+    // wait then polls throughout, as it does for the headless window's hand-driven clock.
+    virtual void rest(std::uint32_t untilTick) { (void)untilTick; }
     // Start-up: one short audible beep; returns at once and never fails.
     virtual void beep() = 0;
     // Launch, before show: the picture the window system shows for the window (in its title

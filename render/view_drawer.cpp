@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "render/raycast.h"
 #include "render/textures.h"
@@ -50,6 +54,35 @@ void writeRow(Colour* out, const Colour* stripColours, int width) {
     }
 }
 
+#if defined(__SSE2__)
+// writeRow with streaming stores into a row that starts on a 16-byte boundary: each store goes
+// to memory whole, without the line being read into the cache first and without pushing the
+// cache's other lines out. The drawer never reads a row back, and a large view would leave the
+// cache before the refresh reads it anyway. The four strips' colours come in one load, and each
+// store is one shuffle of them.
+void streamRow(Colour* out, const Colour* stripColours, int width) {
+    constexpr int kGroupStrips = 4;
+    constexpr int kGroupPx = kGroupStrips * kStripWidthPx;
+    const int wholeStrips = width / kStripWidthPx;
+    int strip = 0;
+    for (; strip + kGroupStrips <= wholeStrips; strip += kGroupStrips, out += kGroupPx) {
+        const __m128i abcd =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(stripColours + strip));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out),
+                         _mm_shuffle_epi32(abcd, _MM_SHUFFLE(1, 0, 0, 0)));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + 4),
+                         _mm_shuffle_epi32(abcd, _MM_SHUFFLE(2, 2, 1, 1)));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + 8),
+                         _mm_shuffle_epi32(abcd, _MM_SHUFFLE(3, 3, 3, 2)));
+    }
+    writeRow(out, stripColours + strip, width - strip * kStripWidthPx);
+}
+
+bool startsAligned(const Colour* row) {
+    return reinterpret_cast<std::uintptr_t>(row) % sizeof(__m128i) == 0;
+}
+#endif
+
 }  // namespace
 
 void ViewDrawer::clear(Colour background) {
@@ -90,14 +123,29 @@ void ViewDrawer::draw(Surface& target) {
     for (int strip = 0; strip < given; ++strip) {
         startColumn(strip, columns_[strip], height);
     }
+#if defined(__SSE2__)
+    // Every row starts on a 16-byte boundary when the first does and a row is a whole number of
+    // 16 bytes.
+    const bool stream =
+        startsAligned(target.row(0)) && (height == 1 || startsAligned(target.row(1)));
+#endif
     for (int row = 0; row < height; ++row) {
         for (int strip = firstAt_[row]; strip != kNoStrip;) {
             const int next = nextAt_[strip];
             schedule(strip, advance(strip, row));
             strip = next;
         }
+#if defined(__SSE2__)
+        if (stream) {
+            streamRow(target.row(row), stripColours_.data(), width);
+            continue;
+        }
+#endif
         writeRow(target.row(row), stripColours_.data(), width);
     }
+#if defined(__SSE2__)
+    _mm_sfence();  // the streamed rows are in memory before anyone reads the frame
+#endif
 }
 
 void ViewDrawer::startColumn(int strip, const Column& column, int viewHeight) {

@@ -5,7 +5,8 @@
 # What building and running the program needs, and what the tests need besides.
 readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libx11-dev libxext-dev zlib1g-dev
     libpng-dev)
-readonly TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb libx11-dev libxtst-dev xauth python3
+readonly TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb libx11-dev libxtst-dev libxdamage-dev
+    xauth python3
     desktop-file-utils dpkg-dev groff-base lintian appstream)
 # What building the web page needs (./web.sh), and what its test in a browser needs besides.
 readonly WEB_PACKAGES=(cmake make emscripten python3)

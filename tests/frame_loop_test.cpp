@@ -80,9 +80,12 @@ TEST_F(LoopTest, WaitPollsUntilMoreThanFiveMillisecondsHavePassed) {
     });
     run();
     // Yields at 2, 3, 4, 5 ms in the wait (the close arrives in the first), then at 6 ms the
-    // wait ends and one tick runs.
+    // wait ends and one tick runs. Each of the wait's yields is followed by a rest until the
+    // reading that ends the wait; the tick's is not.
     EXPECT_EQ(yieldsInPass(1), 5);
     EXPECT_EQ(ticksSeen, 1);
+    EXPECT_EQ(window.restCount(), 4);
+    EXPECT_EQ(window.lastRestUntil(), 6u);
 }
 
 TEST_F(LoopTest, StallInTheWaitIsMadeUpBeforeTheNextFrame) {

@@ -23,9 +23,9 @@ TEST(SdlPixelsTest, CopiesConvertEachPixelAndWriteNothingOutsideTheWindow) {
                               SDL_PIXELFORMAT_ARGB2101010, SDL_PIXELFORMAT_RGB24,
                               SDL_PIXELFORMAT_BGR24,       SDL_PIXELFORMAT_RGB565,
                               SDL_PIXELFORMAT_RGB555,      SDL_PIXELFORMAT_BGR565};
-    constexpr int kWindowW = 13;
+    constexpr int kWindowW = 29;  // rows of every alignment, wide enough for 16-byte stores
     constexpr int kWindowH = 5;
-    Surface drawn(9, 7);  // taller than the window, and wider than what is left of it
+    Surface drawn(23, 7);  // taller than the window, and wider than what is left of it
     for (int y = 0; y < drawn.height(); ++y) {
         for (int x = 0; x < drawn.width(); ++x) {
             drawn.set(
@@ -39,7 +39,7 @@ TEST(SdlPixelsTest, CopiesConvertEachPixelAndWriteNothingOutsideTheWindow) {
         ASSERT_NE(layout, nullptr) << SDL_GetPixelFormatName(format);
         const int bytes = layout->BytesPerPixel;
         const int pitch = (kWindowW * bytes + 7) / 4 * 4;  // rows padded, as window systems do
-        for (const int left : {0, 6, 12, 13, 40}) {
+        for (const int left : {0, 6, 12, 13, 29, 40}) {
             // The window's rows, and a margin after them that must stay untouched too.
             std::vector<std::uint8_t> memory(static_cast<std::size_t>(pitch) * kWindowH + 64,
                                              kUntouched);

@@ -18,6 +18,7 @@ case "$WT_DEPTH" in
     16) WT_SAME=(--tolerance 8) ;;
     *) echo "lib.sh: WT_DEPTH must be 24 or 16, not \"$WT_DEPTH\"" >&2; exit 2 ;;
 esac
+readonly WT_SCREEN=(2048 1536)  # the X server's screen, width and height
 WT_WORK=""
 WT_XVFB_PID=""
 WT_APP_PID=""
@@ -77,7 +78,7 @@ wt_init() {
 wt_start_xvfb() {
     local fdfile="$WT_WORK/display"
     : >"$fdfile"
-    Xvfb -displayfd 3 -noreset -screen 0 "2048x1536x$WT_DEPTH" -nolisten tcp 3>"$fdfile" \
+    Xvfb -displayfd 3 -noreset -screen 0 "${WT_SCREEN[0]}x${WT_SCREEN[1]}x$WT_DEPTH" -nolisten tcp 3>"$fdfile" \
         >"$WT_WORK/xvfb.log" 2>&1 &
     WT_XVFB_PID=$!
     local i

@@ -16,6 +16,8 @@
 //   xdrive click WID X Y                    a click of the first button there (XTest)
 //   xdrive wheel WID X Y STEPS              wheel steps there, away from the user if positive
 //   xdrive crop IN.bmp X Y W H OUT.bmp      a rectangle of a picture
+//   xdrive damage WID SECONDS               drawing requests that changed the window's
+//                                           pixels in that time (X DAMAGE), per second
 //
 // Exit status: 0 success, 1 a check failed, 2 bad usage or an X error. Messages go to
 // stderr, one line each; results go to stdout.
@@ -24,6 +26,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
+#include <sys/select.h>
 
 #include <algorithm>
 #include <bit>
@@ -797,9 +801,56 @@ int commandCrop(const std::vector<std::string_view>& args) {
     return kOk;
 }
 
+// --- damage -----------------------------------------------------------------------------------
+
+// Counts the requests that draw into the window, whoever makes them: every one reports the
+// rectangles it changed, the last of them marked as such. So a program's presents are counted
+// as the server carried them out, not as the program says it made them.
+int commandDamage(const std::vector<std::string_view>& args) {
+    if (args.size() != 2) {
+        usage("xdrive damage WID SECONDS");
+    }
+    Connection x;
+    const ::Window window = windowArg(x, args[0]);
+    const long long seconds = integerArg(args[1], "SECONDS", 1, 3600);
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XDamageQueryExtension(x.get(), &eventBase, &errorBase)) {
+        fail(kUsage, "the X server has no DAMAGE extension");
+    }
+    const Damage damage = XDamageCreate(x.get(), window, XDamageReportRawRectangles);
+    x.check("watching the window's damage");
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::seconds(seconds);
+    long long requests = 0;
+    const int connection = ConnectionNumber(x.get());
+    while (Clock::now() < end) {
+        while (XPending(x.get()) > 0) {
+            XEvent event;
+            XNextEvent(x.get(), &event);
+            if (event.type == eventBase + XDamageNotify &&
+                reinterpret_cast<const XDamageNotifyEvent&>(event).more == False) {
+                ++requests;
+            }
+        }
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(connection, &readable);
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(end - Clock::now());
+        timeval timeout{0, static_cast<suseconds_t>(std::clamp<long long>(left.count(), 0, 10000))};
+        (void)select(connection + 1, &readable, nullptr, nullptr, &timeout);
+    }
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    XDamageDestroy(x.get(), damage);
+    x.check("ending the watch");
+    std::printf("%.1f\n", static_cast<double>(requests) / elapsed);
+    return kOk;
+}
+
 constexpr const char* kUsageText =
     "xdrive find|geometry|shot|icon|key|hold|close|resize|compare|text|rss|blank|pointer|click|"
-    "wheel|crop ... (see the top of xdrive.cpp)";
+    "wheel|crop|damage ... (see the top of xdrive.cpp)";
 
 int run(int argc, char** argv) {
     if (argc < 2) {
@@ -835,6 +886,8 @@ int run(int argc, char** argv) {
         return commandPointer(args, command);
     if (command == "crop")
         return commandCrop(args);
+    if (command == "damage")
+        return commandDamage(args);
     usage("unknown command \"" + std::string(command) + "\"; " + kUsageText);
 }
 
