@@ -2,6 +2,7 @@
 // the page's view at each size, its putImageData calls on the view counted by wrapping them, and
 // a bare page that puts one prebuilt image of the same size on a canvas at the loop's own pace
 // (at most one put per 6 ms of the millisecond clock, the yield the page's loop uses between).
+// Beside each, the CPU all of Chromium's processes took meanwhile, in cores.
 //
 //   node bench/page_bench.mjs SITE_DIR [SECONDS]      (after ./web.sh --no-serve)
 import fs from "node:fs";
@@ -22,6 +23,23 @@ const SIZES = [
   [3840, 2160],
 ];
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const TICKS_PER_SECOND = 100; // the kernel's clock ticks in /proc/PID/stat
+
+// The CPU seconds every Chromium process has taken so far (Linux).
+function chromiumCpuSeconds() {
+  let ticks = 0;
+  for (const pid of fs.readdirSync("/proc").filter((name) => /^\d+$/.test(name))) {
+    try {
+      const stat = fs.readFileSync(`/proc/${pid}/stat`, "utf8");
+      if (!/\(chromium[^)]*\)/.test(stat)) continue;
+      const fields = stat.slice(stat.lastIndexOf(")") + 2).split(" ");
+      ticks += Number(fields[11]) + Number(fields[12]); // utime, stime
+    } catch (e) {
+      // a process that has just ended
+    }
+  }
+  return ticks / TICKS_PER_SECOND;
+}
 
 const BARE = `<!doctype html><body style="margin:0"><script>
   window.startBare = (width, height) => {
@@ -71,11 +89,13 @@ const origin = `http://127.0.0.1:${server.address().port}`;
 const browser = await launchChromium(process.env.CHROMIUM || "/usr/bin/chromium");
 const page = await browser.newPage();
 
-// Counts over `seconds` what `read` says went by.
+// Counts over `seconds` what `read` says went by, and the cores Chromium kept busy meanwhile.
 async function rate(read) {
   const before = await page.eval(read);
+  const cpu = chromiumCpuSeconds();
   await sleep(seconds * 1000);
-  return ((await page.eval(read)) - before) / seconds;
+  const cores = (chromiumCpuSeconds() - cpu) / seconds;
+  return { perSecond: ((await page.eval(read)) - before) / seconds, cores };
 }
 
 try {
@@ -104,7 +124,9 @@ try {
     await sleep(1000);
     const bareRate = await rate("window.puts");
     console.log(
-      `${width}x${height}: page ${pageRate.toFixed(1)} refreshes/s (view ${shown}), bare page ${bareRate.toFixed(1)} puts/s`,
+      `${width}x${height}: page ${pageRate.perSecond.toFixed(1)} refreshes/s, ` +
+        `${(pageRate.cores * 100).toFixed(0)} % of a core (view ${shown}); ` +
+        `bare page ${bareRate.perSecond.toFixed(1)} puts/s, ${(bareRate.cores * 100).toFixed(0)} % of a core`,
     );
   }
 } finally {

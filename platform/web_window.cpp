@@ -3,6 +3,7 @@
 #include <emscripten.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -16,6 +17,8 @@ void quellon_page_open(const char* viewId, const char* panelId, int width, int h
 bool quellon_page_frame_shown();
 // Returns once the browser has run the page's waiting events (an Asyncify sleep).
 void quellon_page_yield();
+// Sleeps about `ms` milliseconds, the page's events running meanwhile (an Asyncify sleep).
+void quellon_page_rest(double ms);
 void quellon_page_present(bool onPanel, const void* pixels, int width, int height);
 void quellon_page_beep(int hz, int ms, double volume);
 void quellon_page_icon(const void* pixels, int width, int height);
@@ -27,6 +30,9 @@ namespace quellon {
 namespace {
 
 constexpr Colour kOpaque = 0xFF000000u;
+// How early the rest ends before the wait's last reading, and the shortest worth a timer.
+constexpr double kRestMarginMs = 1.5;
+constexpr double kShortestRestMs = 1.0;
 // The page's canvases, by their ids.
 constexpr const char* kViewCanvasId = "view";
 constexpr const char* kPanelCanvasId = "panel";
@@ -107,6 +113,19 @@ class WebWindow final : public Window {
     // The page's millisecond clock, from when the page was opened, wrapping at 32 bits.
     std::uint32_t GetTickCount() override {
         return static_cast<std::uint32_t>(static_cast<std::uint64_t>(emscripten_get_now()));
+    }
+
+    // Browsers' timers fire late, often by a millisecond and sometimes by more, so the rest
+    // ends kRestMarginMs before the counter reaches `untilTick` and the wait's yields poll the
+    // rest. Events that come meanwhile wait in the queue for the next yield.
+    void rest(std::uint32_t untilTick) override {
+        const double now = emscripten_get_now();
+        const auto reading = static_cast<std::uint32_t>(static_cast<std::uint64_t>(now));
+        const auto ahead = static_cast<std::int32_t>(untilTick - reading);
+        const double left = ahead - (now - std::floor(now)) - kRestMarginMs;
+        if (ahead > 0 && left >= kShortestRestMs) {
+            quellon_page_rest(left);
+        }
     }
 
     void beep() override { quellon_page_beep(kBeepHz, kBeepMs, kBeepVolume); }

@@ -162,6 +162,19 @@ mergeInto(LibraryManager.library, {
     });
   },
 
+  // Sleeps (Asyncify, as the yield) for about `ms` milliseconds. The timer's callback hands over
+  // to a message, so that the next rest's timer is never set from inside a timer's callback:
+  // browsers hold nested timers to at least 4 ms.
+  quellon_page_rest__deps: ["$QuellonPage", "$Asyncify"],
+  quellon_page_rest: function (ms) {
+    return Asyncify.handleSleep((wakeUp) => {
+      setTimeout(() => {
+        QuellonPage.resume = wakeUp;
+        QuellonPage.port.postMessage(0);
+      }, ms);
+    });
+  },
+
   quellon_page_present__deps: ["$QuellonPage"],
   quellon_page_present: function (onPanel, pixels, width, height) {
     const context = onPanel ? QuellonPage.panel : QuellonPage.view;
