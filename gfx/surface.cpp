@@ -21,15 +21,22 @@ void Surface::resize(int width, int height, Colour fill) {
     width_ = clampSide(width);
     height_ = clampSide(height);
     pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
-                   fill & 0xFFFFFF);
+                   (fill & 0xFFFFFF) | topByte_);
 }
 
 void Surface::fill(Colour colour) {
-    std::fill(pixels_.begin(), pixels_.end(), colour & 0xFFFFFF);
+    std::fill(pixels_.begin(), pixels_.end(), (colour & 0xFFFFFF) | topByte_);
+}
+
+void Surface::keepTopByte(Colour topByte) {
+    topByte_ = topByte & 0xFF000000u;
+    for (Colour& pixel : pixels_) {
+        pixel = (pixel & 0xFFFFFF) | topByte_;
+    }
 }
 
 Colour GetPixel(const Surface& surface, int x, int y) {
-    return surface.contains(x, y) ? surface.at(x, y) : kInvalidColour;
+    return surface.contains(x, y) ? surface.at(x, y) & 0xFFFFFF : kInvalidColour;
 }
 
 bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy,
@@ -51,7 +58,7 @@ bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src
         const Colour* in = src.row(static_cast<int>(sourceRow));
         Colour* out = dst.row(static_cast<int>(y));
         for (std::int64_t x = left; x < right; ++x) {
-            out[x] = in[sx + (x - dx) * sw / dw];
+            out[x] = (in[sx + (x - dx) * sw / dw] & 0xFFFFFF) | dst.topByte();
         }
     }
     return true;

@@ -31,8 +31,10 @@ constexpr std::uint8_t blueOf(Colour c) {
     return static_cast<std::uint8_t>(c >> 16);
 }
 
-// Width by height pixels of 24-bit colour, each held in a 32-bit word whose top byte is 0, rows
-// top to bottom, each row left to right, no padding between rows.
+// Width by height pixels of 24-bit colour, each held in a 32-bit word, rows top to bottom, each
+// row left to right, no padding between rows. The words' top byte is 0, unless the surface is
+// asked to keep another there (a page's canvas wants an opacity byte in every pixel): every
+// writer then keeps it, and the pixel read leaves it out.
 class Surface {
   public:
     // Largest width or height of any surface; larger requests are clamped to it. The probe
@@ -51,6 +53,11 @@ class Surface {
     void resize(int width, int height, Colour fill = kBlack);
     void fill(Colour colour);
 
+    // The top byte of every pixel, in place (0, or say 0xFF000000 for an opaque canvas); the
+    // pixels there are given it at once. Whoever writes pixels through row() ORs it in.
+    void keepTopByte(Colour topByte);
+    Colour topByte() const { return topByte_; }
+
     Colour* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
     const Colour* row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
     Colour* data() { return pixels_.data(); }
@@ -58,18 +65,19 @@ class Surface {
 
     // Unchecked single-pixel access for code that has already clipped.
     Colour at(int x, int y) const { return row(y)[x]; }
-    void set(int x, int y, Colour colour) { row(y)[x] = colour & 0xFFFFFF; }
+    void set(int x, int y, Colour colour) { row(y)[x] = (colour & 0xFFFFFF) | topByte_; }
 
     bool operator==(const Surface& other) const = default;
 
   private:
     int width_ = 0;
     int height_ = 0;
+    Colour topByte_ = 0;
     std::vector<Colour> pixels_;
 };
 
-// The pixel read of the level scan: the colour at (x, y) as 0x00BBGGRR, or kInvalidColour
-// when (x, y) lies outside the surface.
+// The pixel read of the level scan: the colour at (x, y) as 0x00BBGGRR (the top byte left out),
+// or kInvalidColour when (x, y) lies outside the surface.
 Colour GetPixel(const Surface& surface, int x, int y);
 
 // A stretched plain copy of the source rectangle (sx, sy, sw, sh) onto the destination
@@ -78,8 +86,8 @@ Colour GetPixel(const Surface& surface, int x, int y);
 // (floor(i * sw / dw), floor(j * sh / dh)) in its own. Extents must be positive and the source
 // rectangle must lie inside the source surface; otherwise nothing is drawn and the result is
 // false. Rectangles may reach far beyond the surfaces and the 32-bit range: the work done is
-// bounded by the visible part of the destination. The two rectangles must not overlap when
-// both are on the same surface.
+// bounded by the visible part of the destination. The destination keeps its top byte. The two
+// rectangles must not overlap when both are on the same surface.
 bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy,
                 int sw, int sh);
 

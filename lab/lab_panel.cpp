@@ -190,7 +190,7 @@ std::vector<std::string> LabPanel::readout() const {
 
 void LabPanel::drawReadout(Surface& panel, int top) const {
     for (int y = top; y < panel.height(); ++y) {
-        std::fill(panel.row(y), panel.row(y) + panel.width(), kReadoutBackground);
+        std::fill(panel.row(y), panel.row(y) + panel.width(), kReadoutBackground | panel.topByte());
     }
     const std::vector<std::string> lines = readout();
     for (std::size_t i = 0; i < lines.size(); ++i) {

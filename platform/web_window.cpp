@@ -73,6 +73,10 @@ class WebWindow final : public Window {
         quellon_page_open(kViewCanvasId, panel_ != nullptr ? kPanelCanvasId : nullptr,
                           request.width, request.height, panelWidth);
         gPageWindow = this;
+        // The canvases take red, green, blue and an opacity byte: the surfaces keep that byte
+        // in every pixel as they are drawn, so they go to the page as they are, with no copy.
+        drawingSurface().keepTopByte(kOpaque);
+        panelSurface_.keepTopByte(kOpaque);
         resizeSurface(request.width, request.height);
         if (panel_ != nullptr) {
             panelSurface_.resize(panelWidth, request.height);
@@ -175,16 +179,14 @@ class WebWindow final : public Window {
         }
     }
 
-    // The canvas takes red, green, blue and an opacity byte, where the surface keeps 0: the
-    // one copy between the drawn frame and the page sets it.
+    // The surfaces keep the canvas's opacity byte: the page copies their pixels as they are.
     void present(bool onPanel, const Surface& surface) {
         if (surface.width() > 0 && surface.height() > 0) {
-            opaque(surface);
-            quellon_page_present(onPanel, staging_.data(), surface.width(), surface.height());
+            quellon_page_present(onPanel, surface.data(), surface.width(), surface.height());
         }
     }
 
-    // The surface's pixels in staging_, with the opacity byte set.
+    // The icon's pixels in staging_, with the opacity byte set.
     void opaque(const Surface& surface) {
         const std::size_t count =
             static_cast<std::size_t>(surface.width()) * static_cast<std::size_t>(surface.height());

@@ -150,7 +150,7 @@ void drawCells(Surface& target, const RayMapView& view, const WorldMap& worldMap
             const Colour colour =
                 code >= 0 && code < kCellCodes ? kLevelColours[code] : map_colour::kOffGrid;
             for (int y = y0; y < y1; ++y) {
-                std::fill(target.row(y) + x0, target.row(y) + x1, colour);
+                std::fill(target.row(y) + x0, target.row(y) + x1, colour | target.topByte());
             }
         }
     }

@@ -115,7 +115,10 @@ void ViewDrawer::draw(Surface& target) {
     }
     const int strips = (width + kStripWidthPx - 1) / kStripWidthPx;
     viewHeight_ = height;
-    stripColours_.assign(static_cast<std::size_t>(strips), background_);
+    // The target's top byte goes into every colour as it is taken: once per change, not per
+    // pixel.
+    topByte_ = target.topByte();
+    stripColours_.assign(static_cast<std::size_t>(strips), background_ | topByte_);
     nextAt_.assign(static_cast<std::size_t>(strips), kNoStrip);
     firstAt_.assign(static_cast<std::size_t>(height), kNoStrip);
     cursors_.resize(static_cast<std::size_t>(strips));
@@ -183,10 +186,10 @@ void ViewDrawer::startColumn(int strip, const Column& column, int viewHeight) {
 int ViewDrawer::advance(int strip, int row) {
     Cursor& c = cursors_[strip];
     if (row >= c.bottom) {
-        stripColours_[strip] = background_;
+        stripColours_[strip] = background_ | topByte_;
         return viewHeight_;
     }
-    stripColours_[strip] = c.texels[c.texel];
+    stripColours_[strip] = (c.texels[c.texel] & 0xFFFFFF) | topByte_;
     if (c.height < kTextureSize) {
         c.texel += c.skip;
         c.share += c.part;

@@ -71,6 +71,7 @@ class ViewDrawer {
     void schedule(int strip, int row);
 
     Colour background_ = kBlack;
+    Colour topByte_ = 0;  // the target's
     std::vector<Column> columns_;
     std::vector<Cursor> cursors_;
     std::vector<Colour> stripColours_;  // every strip's colour in the row being written

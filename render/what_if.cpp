@@ -107,7 +107,7 @@ void fillRect(Surface& target, std::int64_t left, std::int64_t top, std::int64_t
     const auto y0 = static_cast<int>(std::clamp<std::int64_t>(top, 0, target.height()));
     const auto y1 = static_cast<int>(std::clamp<std::int64_t>(top + height, 0, target.height()));
     for (int y = y0; y < y1 && x0 < x1; ++y) {
-        std::fill(target.row(y) + x0, target.row(y) + x1, colour & 0xFFFFFF);
+        std::fill(target.row(y) + x0, target.row(y) + x1, (colour & 0xFFFFFF) | target.topByte());
     }
 }
 

@@ -239,5 +239,35 @@ TEST_F(LabTest, SteppingPausesTheWorldAndAddsOneStripAtATime) {
     EXPECT_LT(frm.pose.playerY, 11.999999f) << "Space again lets the world go on";
 }
 
+// The page's canvases want an opacity byte in every pixel, and its surfaces keep one: every
+// drawing path (the exact view, a what-if frame, the rate text, the map and the readout) must
+// give the same picture with it as without.
+TEST_F(LabTest, SurfacesThatKeepATopByteGetTheSamePicture) {
+    constexpr Colour kOpaque = 0xFF000000u;
+    for (const char* rules : {"", "fisheye,plain-walls,strip=5"}) {
+        panel.setRules(parseWhatIf(rules).rules);
+        window.drawingSurface().keepTopByte(0);
+        panelSurface.keepTopByte(0);
+        frame();
+        window.print("167 fps");
+        const Surface view = window.drawingSurface();
+        const Surface map = panelSurface;
+        window.drawingSurface().keepTopByte(kOpaque);
+        panelSurface.keepTopByte(kOpaque);
+        frame();
+        window.print("167 fps");
+        for (const auto& [plain, kept] :
+             {std::pair{&view, &window.drawingSurface()}, std::pair{&map, &panelSurface}}) {
+            ASSERT_EQ(plain->width(), kept->width());
+            for (int y = 0; y < plain->height(); ++y) {
+                for (int x = 0; x < plain->width(); ++x) {
+                    ASSERT_EQ(kept->at(x, y), plain->at(x, y) | kOpaque)
+                        << "rules \"" << rules << "\", pixel " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quellon
