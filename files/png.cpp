@@ -123,7 +123,9 @@ void ignoreWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 // `samples` as 8-bit red, green, blue; false with the reason in `error`.
 bool readRgb(png_structp png, png_infop info, int maxSidePx, std::vector<std::uint8_t>& samples,
              std::vector<png_bytep>& rows, png_uint_32& width, png_uint_32& height) {
-    if (setjmp(png_jmpbuf(png)) != 0) {
+    // libpng leaves a failed read by longjmp to here: its one way of reporting, so this is where
+    // the reason is received.
+    if (setjmp(png_jmpbuf(png)) != 0) {  // NOLINT(cert-err52-cpp)
         return false;
     }
     png_read_info(png, info);

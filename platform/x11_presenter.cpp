@@ -8,6 +8,7 @@
 #include <sys/shm.h>
 
 #include <array>
+#include <cstdint>
 
 namespace quellon {
 
@@ -48,7 +49,7 @@ class ShmImage {
         // Marked for removal at once: it goes when both we and the server have let go of it,
         // however the program ends.
         (void)shmctl(segment_.shmid, IPC_RMID, nullptr);
-        if (memory == reinterpret_cast<void*>(-1)) {
+        if (reinterpret_cast<std::intptr_t>(memory) == -1) {  // shmat's failure
             return false;
         }
         segment_.shmaddr = image_->data = static_cast<char*>(memory);

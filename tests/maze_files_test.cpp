@@ -50,7 +50,7 @@ WorldMap randomMaze(unsigned seed) {
 }
 
 std::string writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    const std::string path = ::testing::TempDir() + name;
+    std::string path = ::testing::TempDir() + name;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
