@@ -4,6 +4,8 @@
 # walked are found by matching the screen against the probe's walk up from the start, one
 # picture per tick. The two builds' totals must agree, and the resting one must take less than
 # half the processor time of the polling one at the opening size; the figures are printed.
+# PACE_CPU_CHECK=off prints the processor times without judging them (the sanitizer build,
+# where drawing a frame costs several times what the wait saves).
 #
 #   pace_test.sh QUELLON QUELLON_SPIN XDRIVE PROBE
 set -euo pipefail
@@ -88,6 +90,10 @@ for hold in "${HOLDS_MS[@]}"; do
         fail "holds of $hold ms: the resting build walked $resting ticks, the polling one $spinning (more than $TOLERANCE_PERCENT % apart)"
 done
 # A wait that rests leaves the processor to others most of the time; one that polls never does.
-((2 * cpu_of[resting] < cpu_of[spinning])) ||
-    fail "the resting build takes ${cpu_of[resting]} % of a core at 307x285, the polling one ${cpu_of[spinning]} %: expected less than half"
+if [[ "${PACE_CPU_CHECK:-on}" == off ]]; then
+    say "processor times not judged in this build (PACE_CPU_CHECK=off)"
+else
+    ((2 * cpu_of[resting] < cpu_of[spinning])) ||
+        fail "the resting build takes ${cpu_of[resting]} % of a core at 307x285, the polling one ${cpu_of[spinning]} %: expected less than half"
+fi
 say "PASS"
