@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "text/one_line.h"
 #include "assets/images.h"
+#include "text/one_line.h"
 
 namespace quellon {
 

@@ -32,9 +32,9 @@ class ShmImage {
     // A shared image of the window's visual and depth, `width` by `height`.
     bool create(Display* display, Visual* visual, int depth, int width, int height) {
         display_ = display;
-        image_ = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
-                                 &segment_, static_cast<unsigned>(width),
-                                 static_cast<unsigned>(height));
+        image_ =
+            XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
+                            &segment_, static_cast<unsigned>(width), static_cast<unsigned>(height));
         if (image_ == nullptr) {
             return false;
         }
@@ -177,8 +177,8 @@ class ShmPresenter final : public X11Presenter {
   private:
     void put(int index) {
         ShmImage& shm = images_[index];
-        XShmPutImage(display_, window_, gc_, shm.image(), 0, 0, 0, 0,
-                     static_cast<unsigned>(width_), static_cast<unsigned>(height_), True);
+        XShmPutImage(display_, window_, gc_, shm.image(), 0, 0, 0, 0, static_cast<unsigned>(width_),
+                     static_cast<unsigned>(height_), True);
         shm.busy = true;
         XFlush(display_);
         while (takeCompletion(false)) {

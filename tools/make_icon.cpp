@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "text/one_line.h"
 #include "assets/images.h"
 #include "files/file_io.h"
 #include "files/png.h"
 #include "gfx/bmp.h"
+#include "text/one_line.h"
 #include "tools/scale.h"
 #include "tools/tool.h"
 

@@ -213,8 +213,8 @@ int main(int argc, char** argv) {
     quellon::FrmMain frm(window, quellon::loadCarriedImages());
     if (!command.level.empty() || !command.maze.empty()) {
         quellon::ImageResult level = command.maze.empty()
-                                           ? quellon::readLevelFile(command.level)
-                                           : quellon::levelFromMazeCode(command.maze);
+                                         ? quellon::readLevelFile(command.level)
+                                         : quellon::levelFromMazeCode(command.maze);
         if (!level.ok()) {
             return fail(level.error);
         }

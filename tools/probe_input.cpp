@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
-#include "text/one_line.h"
 #include "platform/window.h"
+#include "text/one_line.h"
 #include "world/level_text.h"
 
 namespace quellon::probe {
