@@ -6,9 +6,9 @@
 //
 //   node bench/page_bench.mjs SITE_DIR [SECONDS]      (after ./web.sh --no-serve)
 import fs from "node:fs";
-import http from "node:http";
 import path from "node:path";
 import { launchChromium } from "../tests/web/cdp.mjs";
+import { serveSite } from "../tests/web/serve_site.mjs";
 
 const [siteArg, secondsArg] = process.argv.slice(2);
 if (!siteArg) {
@@ -65,27 +65,7 @@ const BARE = `<!doctype html><body style="margin:0"><script>
   };
 </script></body>`;
 
-const TYPES = {
-  ".html": "text/html",
-  ".js": "text/javascript",
-  ".wasm": "application/wasm",
-  ".css": "text/css",
-};
-const server = http.createServer((request, response) => {
-  const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
-  if (name === "/bare.html")
-    return response.writeHead(200, { "Content-Type": "text/html" }).end(BARE);
-  const file = path.join(site, name === "/" ? "index.html" : name);
-  fs.readFile(file, (error, data) => {
-    if (error) return response.writeHead(404).end();
-    response.writeHead(200, {
-      "Content-Type": TYPES[path.extname(file)] || "application/octet-stream",
-    });
-    response.end(data);
-  });
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-const origin = `http://127.0.0.1:${server.address().port}`;
+const { server, origin } = await serveSite(site, { "/bare.html": BARE });
 const browser = await launchChromium(process.env.CHROMIUM || "/usr/bin/chromium");
 const page = await browser.newPage();
 

@@ -11,10 +11,10 @@
 // Exit status 0 pass, 1 fail, 77 skipped (no Chromium, or the page not built).
 import { spawn, spawnSync } from "node:child_process";
 import fs from "node:fs";
-import http from "node:http";
 import os from "node:os";
 import path from "node:path";
 import { launchChromium } from "./cdp.mjs";
+import { serveSite } from "./serve_site.mjs";
 
 const [site, probe, xdrive, quellon, makeLevel] = process.argv
   .slice(2)
@@ -184,25 +184,7 @@ function ticksWalked(picture) {
 
 // --- the page ------------------------------------------------------------------------------
 
-const TYPES = {
-  ".html": "text/html",
-  ".js": "text/javascript",
-  ".wasm": "application/wasm",
-  ".css": "text/css",
-};
-const server = http.createServer((request, response) => {
-  const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
-  const file = path.join(site, name === "/" ? "index.html" : name);
-  fs.readFile(file, (error, data) => {
-    if (error || !file.startsWith(path.resolve(site))) return response.writeHead(404).end();
-    response.writeHead(200, {
-      "Content-Type": TYPES[path.extname(file)] || "application/octet-stream",
-    });
-    response.end(data);
-  });
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-const origin = `http://127.0.0.1:${server.address().port}`;
+const { server, origin } = await serveSite(site);
 
 const browser = await launchChromium(CHROMIUM);
 const page = await browser.newPage();
