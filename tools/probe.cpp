@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "app/maze_options.h"
 #include "files/file_io.h"
 #include "files/maze_code.h"
-#include "files/maze_files.h"
 #include "files/png.h"
 #include "gfx/bmp.h"
 #include "platform/headless.h"
@@ -211,21 +211,15 @@ int main(int argc, char** argv) {
     }
     quellon::HeadlessWindow window;
     quellon::FrmMain frm(window, quellon::loadCarriedImages());
-    if (!command.level.empty() || !command.maze.empty()) {
-        quellon::ImageResult level = command.maze.empty()
-                                         ? quellon::readLevelFile(command.level)
-                                         : quellon::levelFromMazeCode(command.maze);
-        if (!level.ok()) {
-            return fail(level.error);
-        }
-        frm.holders.picMap = std::move(level.image);
-    }
-    if (!command.textures.empty()) {
-        const std::string error =
-            quellon::readTextureFolder(command.textures, frm.holders.picTexture);
-        if (!error.empty()) {
-            return fail(error);
-        }
+    // The maze and walls the options name, read as quellon reads them.
+    std::string error;
+    const bool given =
+        (command.level.empty() || quellon::applyLevelOption(command.level, frm.holders, error)) &&
+        (command.maze.empty() || quellon::applyMazeCodeOption(command.maze, frm.holders, error)) &&
+        (command.textures.empty() ||
+         quellon::applyTexturesOption(command.textures, frm.holders, error));
+    if (!given) {
+        return fail(error);
     }
     frm.startUp();
     placePlayer(frm, command);
