@@ -106,8 +106,7 @@ class SdlWindow final : public Window {
     void show() override {
         SDL_ShowWindow(window_);
         // On X11 the frames go to the server without waiting for it; elsewhere through SDL.
-        std::string why;
-        presenter_ = X11Presenter::open(window_, why);
+        presenter_ = X11Presenter::open(window_);
         wait_ = X11Wait::open(window_);
         placesItself_ = lacksFullScreenManager(window_);
         followClientSize();

@@ -1,6 +1,5 @@
 #include "platform/x11_presenter.h"
 
-#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -9,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+
+#include "platform/x11_window.h"
 
 namespace quellon {
 
@@ -113,34 +114,30 @@ class ShmPresenter final : public X11Presenter {
         }
     }
 
-    bool open(const char* displayName, unsigned long window, std::string& why) {
+    // False when a second connection to the display, its shared-memory images or the window's
+    // attributes cannot be had.
+    bool open(const char* displayName, unsigned long window) {
         display_ = XOpenDisplay(displayName);
         if (display_ == nullptr) {
-            why = "cannot open a second connection to the display";
             return false;
         }
         int major = 0;
         int minor = 0;
         Bool pixmaps = False;
         if (XShmQueryVersion(display_, &major, &minor, &pixmaps) == 0) {
-            why = "the display has no shared-memory images";
             return false;
         }
         window_ = window;
         XWindowAttributes attributes{};
         if (XGetWindowAttributes(display_, window_, &attributes) == 0) {
-            why = "cannot read the window's attributes";
             return false;
         }
         visual_ = attributes.visual;
         depth_ = attributes.depth;
         gc_ = XCreateGC(display_, window_, 0, nullptr);
         completion_ = XShmGetEventBase(display_) + ShmCompletion;
-        if (!resize(1, 1)) {
-            why = "the display cannot share memory with this program";
-            return false;
-        }
-        return true;
+        // A first image: a server that cannot reach our memory refuses it.
+        return resize(1, 1);
     }
 
     ScreenPixels next(int width, int height) override {
@@ -249,15 +246,13 @@ class ShmPresenter final : public X11Presenter {
 
 }  // namespace
 
-std::unique_ptr<X11Presenter> X11Presenter::open(SDL_Window* window, std::string& why) {
+std::unique_ptr<X11Presenter> X11Presenter::open(SDL_Window* window) {
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) == SDL_FALSE || info.subsystem != SDL_SYSWM_X11) {
-        why = "the window is not on an X11 display";
+    if (!onX11(window, info)) {
         return nullptr;
     }
     auto presenter = std::make_unique<ShmPresenter>();
-    if (!presenter->open(DisplayString(info.info.x11.display), info.info.x11.window, why)) {
+    if (!presenter->open(DisplayString(info.info.x11.display), info.info.x11.window)) {
         return nullptr;
     }
     return presenter;

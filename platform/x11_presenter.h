@@ -6,7 +6,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "platform/sdl_pixels.h"
 
@@ -15,9 +14,8 @@ namespace quellon {
 class X11Presenter {
   public:
     // Presents into the SDL window's X11 window, through a connection of its own to the same
-    // display; null, with the reason in `why`, when the window is not on X11 or shared-memory
-    // images cannot be used there.
-    static std::unique_ptr<X11Presenter> open(SDL_Window* window, std::string& why);
+    // display; null when the window is not on X11, or the server cannot share memory with us.
+    static std::unique_ptr<X11Presenter> open(SDL_Window* window);
     virtual ~X11Presenter() = default;
 
     // The pixels of the next frame, `width` by `height`, in the window's own format. Waits only

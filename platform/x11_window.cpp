@@ -1,6 +1,5 @@
 #include "platform/x11_window.h"
 
-#include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -40,12 +39,12 @@ class ConnectionWait final : public X11Wait {
     Display* display_;
 };
 
+}  // namespace
+
 bool onX11(SDL_Window* window, SDL_SysWMinfo& info) {
     SDL_VERSION(&info.version);
     return SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11;
 }
-
-}  // namespace
 
 std::unique_ptr<X11Wait> X11Wait::open(SDL_Window* window) {
     SDL_SysWMinfo info;

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <chrono>
 #include <memory>
 
 namespace quellon {
+
+// Whether the SDL window is on an X11 display; if so, `info` holds its connection and window.
+bool onX11(SDL_Window* window, SDL_SysWMinfo& info);
 
 class X11Wait {
   public:
