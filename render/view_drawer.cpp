@@ -81,6 +81,26 @@ void streamRow(Colour* out, const Colour* stripColours, int width) {
 bool startsAligned(const Colour* row) {
     return reinterpret_cast<std::uintptr_t>(row) % sizeof(__m128i) == 0;
 }
+
+// Every row starts on a 16-byte boundary when the first does and a row is a whole number of
+// 16 bytes.
+bool canStream(const Surface& target) {
+    return startsAligned(target.row(0)) && (target.height() == 1 || startsAligned(target.row(1)));
+}
+
+// The streamed rows are in memory before anyone reads the frame.
+void fenceStreamedRows() {
+    _mm_sfence();
+}
+#else
+// Without SSE2 every row is written plainly.
+bool canStream(const Surface& /*target*/) {
+    return false;
+}
+void streamRow(Colour* out, const Colour* stripColours, int width) {
+    writeRow(out, stripColours, width);
+}
+void fenceStreamedRows() {}
 #endif
 
 }  // namespace
@@ -126,29 +146,22 @@ void ViewDrawer::draw(Surface& target) {
     for (int strip = 0; strip < given; ++strip) {
         startColumn(strip, columns_[strip], height);
     }
-#if defined(__SSE2__)
-    // Every row starts on a 16-byte boundary when the first does and a row is a whole number of
-    // 16 bytes.
-    const bool stream =
-        startsAligned(target.row(0)) && (height == 1 || startsAligned(target.row(1)));
-#endif
+    const bool stream = canStream(target);
     for (int row = 0; row < height; ++row) {
         for (int strip = firstAt_[row]; strip != kNoStrip;) {
             const int next = nextAt_[strip];
             schedule(strip, advance(strip, row));
             strip = next;
         }
-#if defined(__SSE2__)
         if (stream) {
             streamRow(target.row(row), stripColours_.data(), width);
-            continue;
+        } else {
+            writeRow(target.row(row), stripColours_.data(), width);
         }
-#endif
-        writeRow(target.row(row), stripColours_.data(), width);
     }
-#if defined(__SSE2__)
-    _mm_sfence();  // the streamed rows are in memory before anyone reads the frame
-#endif
+    if (stream) {
+        fenceStreamedRows();
+    }
 }
 
 void ViewDrawer::startColumn(int strip, const Column& column, int viewHeight) {
