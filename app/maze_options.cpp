@@ -48,8 +48,8 @@ bool applyTexturesOption(std::string_view folder, ImageHolders& images, std::str
     return error.empty();
 }
 
-std::array<ProgramOption, kMazeOptionCount> mazeOptions() {
-    return {ProgramOption{"--level", "FILE", kLevelHelp, &applyLevelOption, "--maze"},
+std::array<ProgramOption, kMazeOptionCount> mazeOptions(decltype(ProgramOption::apply) applyLevel) {
+    return {ProgramOption{"--level", "FILE", kLevelHelp, applyLevel, "--maze"},
             ProgramOption{"--maze", "CODE", kMazeHelp, &applyMazeCodeOption, "--level"},
             ProgramOption{"--textures", "DIR", kTexturesHelp, &applyTexturesOption}};
 }

@@ -69,12 +69,7 @@ constexpr const char* kWhatIfHelp =
 const Program& thisProgram() {
     static const auto options = [] {
         std::array<ProgramOption, kMazeOptionCount + 1> all{};
-        std::ranges::copy(mazeOptions(), all.begin());
-        for (ProgramOption& option : all) {
-            if (option.apply == &applyLevelOption) {
-                option.apply = &applyLevel;
-            }
-        }
+        std::ranges::copy(mazeOptions(&applyLevel), all.begin());
         all.back() = ProgramOption{"--what-if", "LIST", kWhatIfHelp, &applyWhatIf};
         return all;
     }();
