@@ -9,8 +9,13 @@ constexpr std::string_view kAlphabet =
 constexpr int kBitsPerCharacter = 6;
 constexpr std::uint32_t kCharacterMask = (1u << kBitsPerCharacter) - 1;
 
+// What is said of a code: "maze code: " and why.
+std::string saying(const std::string& why) {
+    return "maze code: " + why;
+}
+
 ImageResult failure(const std::string& why) {
-    return {Surface{}, "maze code: " + why};
+    return {Surface{}, saying(why)};
 }
 
 std::string cellsOfTheMaze() {
@@ -52,16 +57,15 @@ bool packedOfMazeCode(std::string_view code, std::vector<std::uint8_t>& packed,
                       std::string& error) {
     packed.clear();
     if (code.empty()) {
-        error = failure("it is empty").error;
+        error = saying("it is empty");
         return false;
     }
     if (code.size() > kMaxMazeCodeLength) {
-        error = failure("longer than " + std::to_string(kMaxMazeCodeLength) + " characters").error;
+        error = saying("longer than " + std::to_string(kMaxMazeCodeLength) + " characters");
         return false;
     }
     if (code.front() != kMazeCodeVersion) {
-        error = failure(std::string("it does not start with the version mark ") + kMazeCodeVersion)
-                    .error;
+        error = saying(std::string("it does not start with the version mark ") + kMazeCodeVersion);
         return false;
     }
     std::uint32_t bits = 0;
@@ -69,8 +73,7 @@ bool packedOfMazeCode(std::string_view code, std::vector<std::uint8_t>& packed,
     for (std::size_t i = 1; i < code.size(); ++i) {
         const std::size_t value = kAlphabet.find(code[i]);
         if (value == std::string_view::npos) {
-            error = failure("character " + std::to_string(i + 1) + " is not one of A-Z a-z 0-9 - _")
-                        .error;
+            error = saying("character " + std::to_string(i + 1) + " is not one of A-Z a-z 0-9 - _");
             return false;
         }
         bits = (bits << kBitsPerCharacter) | static_cast<std::uint32_t>(value);
@@ -81,7 +84,7 @@ bool packedOfMazeCode(std::string_view code, std::vector<std::uint8_t>& packed,
         }
     }
     if (held >= kBitsPerCharacter) {  // a character whose bits make no whole byte
-        error = failure("it is cut short").error;
+        error = saying("it is cut short");
         return false;
     }
     return true;
