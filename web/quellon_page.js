@@ -81,11 +81,11 @@ async function openCode(program, code) {
   return opened ? "" : program.UTF8ToString(program._quellon_maze_error());
 }
 
+// The maze of the page's #maze= link: the program's error, "" when it is open, or null when the
+// address has no maze.
 async function openLinkedMaze(program) {
   const link = MAZE_IN_LINK.exec(location.hash);
-  if (!link) return;
-  const error = await openCode(program, decodeURIComponent(link[1]));
-  say(error ? `The link's maze cannot be opened (${error}); this is the carried maze.` : "");
+  return link ? openCode(program, decodeURIComponent(link[1])) : null;
 }
 
 // A file picked or dropped: a PNG is decoded here, anything else goes to the program as it is.
@@ -178,6 +178,12 @@ function holdButtons(program) {
 
 // The switches beside the map: each change puts the rules they show in force; what the keys
 // change is read back and shown.
+// A button that acts on a click without taking the keys' focus from the maze.
+function onClick(button, action) {
+  button.addEventListener("mousedown", (e) => e.preventDefault());
+  button.addEventListener("click", action);
+}
+
 function ruleSwitches(program) {
   const switches = Object.fromEntries(
     [...document.querySelectorAll("[data-rule]")].map((element) => [element.dataset.rule, element]),
@@ -231,16 +237,14 @@ function ruleSwitches(program) {
       element.blur(); // keys go to the maze again, not to the switch
     });
   }
-  const onClick = (button, action) => {
-    button.addEventListener("mousedown", (e) => e.preventDefault()); // keep the keys' focus
-    button.addEventListener("click", () => {
+  const stepClick = (button, action) =>
+    onClick(button, () => {
       action();
       show();
     });
-  };
-  onClick(stepButtons.step, () => program._quellon_lab_step(!program._quellon_lab_stepping()));
-  onClick(stepButtons.next, () => program._quellon_lab_next_strip());
-  onClick(stepButtons.rest, () => program._quellon_lab_rest_of_frame());
+  stepClick(stepButtons.step, () => program._quellon_lab_step(!program._quellon_lab_stepping()));
+  stepClick(stepButtons.next, () => program._quellon_lab_next_strip());
+  stepClick(stepButtons.rest, () => program._quellon_lab_rest_of_frame());
   window.addEventListener("keyup", show);
   show();
 }
@@ -261,9 +265,7 @@ function fullScreen() {
       say("This browser cannot give the view the whole screen.");
     }
   };
-  const button = document.getElementById("full-screen");
-  button.addEventListener("mousedown", (e) => e.preventDefault()); // keep the keys' focus
-  button.addEventListener("click", toggle);
+  onClick(document.getElementById("full-screen"), toggle);
   window.addEventListener("keydown", (e) => {
     const asked = e.key === "F11" || (e.altKey && e.key === "Enter");
     if (!asked) return;
@@ -278,7 +280,8 @@ async function start() {
     print: (line) => console.log(line),
     printErr: (line) => console.error(line),
   });
-  await openLinkedMaze(program);
+  const error = await openLinkedMaze(program);
+  if (error) say(`The link's maze cannot be opened (${error}); this is the carried maze.`);
   program.callMain([]);
 
   const picker = document.getElementById("open-maze");
@@ -293,9 +296,9 @@ async function start() {
   });
   document.getElementById("copy-link").addEventListener("click", () => copyLink(program));
   window.addEventListener("hashchange", async () => {
-    if (!MAZE_IN_LINK.test(location.hash)) return;
-    const error = await openCode(program, decodeURIComponent(MAZE_IN_LINK.exec(location.hash)[1]));
-    say(error ? `The link's maze cannot be opened (${error}).` : "Opened the link's maze.");
+    const error = await openLinkedMaze(program);
+    if (error !== null)
+      say(error ? `The link's maze cannot be opened (${error}).` : "Opened the link's maze.");
   });
   holdButtons(program);
   ruleSwitches(program);
