@@ -18,11 +18,15 @@ namespace {
 
 constexpr int kFirstTexture = kFirstWallCode;
 
-// A picture that must be `side` pixels square: a PNG when the name ends in .png, or it is not
-// named .bmp and starts as a PNG does; a BMP otherwise.
+// A file is a PNG when its name ends in .png, or it is not named .bmp and starts as a PNG does.
+bool isPngFile(const std::string& name, std::span<const std::uint8_t> bytes) {
+    return hasEnding(name, ".png") || (!hasEnding(name, ".bmp") && looksLikePng(bytes));
+}
+
+// A picture that must be `side` pixels square: a PNG (see isPngFile), or a BMP otherwise.
 ImageResult squareFile(const std::string& name, std::span<const std::uint8_t> bytes, int side,
                        const char* what) {
-    if (hasEnding(name, ".png") || (!hasEnding(name, ".bmp") && looksLikePng(bytes))) {
+    if (isPngFile(name, bytes)) {
         PngResult png = decodePng(bytes, side);
         return squarePicture(name, what, side, {std::move(png.image), std::move(png.error)},
                              png.width, png.height);
@@ -38,7 +42,7 @@ bool exists(const std::string& path) {
 }  // namespace
 
 ImageResult levelFromBytes(const std::string& name, std::span<const std::uint8_t> bytes) {
-    if (hasEnding(name, ".png") || (!hasEnding(name, ".bmp") && looksLikePng(bytes))) {
+    if (isPngFile(name, bytes)) {
         return squareFile(name, bytes, kMapSize, "level image");
     }
     return levelFromGridOrBmp(name, bytes);
