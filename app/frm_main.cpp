@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "assets/images.h"
-#include "gfx/bmp.h"
-#include "render/raycast.h"
+#include "formats/bmp.h"
+#include "world/keys.h"
 
 namespace quellon {
 
@@ -31,14 +31,14 @@ ImageHolders loadCarriedImages() {
     return holders;
 }
 
-FrmMain::FrmMain(Window& window, ImageHolders images, Options options)
-    : holders(std::move(images)), window_(window), options_(options) {}
+FrmMain::FrmMain(Window& window, ImageHolders images)
+    : holders(std::move(images)), window_(window) {}
 
 void FrmMain::startUp() {
     window_.show();
     trig.generateTrig();
-    pose.playerX = kStartX;
-    pose.playerY = kStartY;
+    pose.playerX = kStartPose.playerX;
+    pose.playerY = kStartPose.playerY;
     scanLevel(worldMap, holders.picMap);
     window_.beep();
 }
@@ -81,62 +81,52 @@ void FrmMain::wait(std::uint32_t lastUpdateTick) {
     const std::uint32_t endTick = lastUpdateTick + kWaitThresholdMs + 1;
     while (ticksBetween(lastUpdateTick, window_.GetTickCount()) <= kWaitThresholdMs) {
         window_.yield(*this);
-        if (options_.restInWait) {
-            window_.rest(endTick);
-        }
+        window_.rest(endTick);
     }
 }
 
 void FrmMain::clear() {
     window_.homeText();
-    view_.clear(Window::kBackground);
 }
 
 void FrmMain::Raycast() {
-    if (options_.drawView &&
-        (stripsToDraw != kAllStrips || (whatIf != nullptr && *whatIf != WhatIfRules{}))) {
-        raycastWhatIf();
-        return;
-    }
-    if (options_.keepFrameStrips) {
-        frameStrips.clear();
-    }
-    if (options_.drawView) {
-        // One stretched copy per strip, handed to the view drawer as the strip is cast.
-        castStrips(
-            window_.clientWidth(), window_.clientHeight(), Scene{pose, worldMap, trig},
-            [&](const Strip& strip) {
-                view_.stretchColumn(strip.stripX, strip.wallTop, strip.wallHeight,
-                                    holders.picTexture[textureElement(strip.hit.wallCode)],
-                                    strip.hit.texColumn);
-                if (options_.keepFrameStrips) {
-                    frameStrips.push_back(strip);
-                }
-            },
-            options_.keepFrameStrips ? &frameTrace : nullptr);
-    }
-    // Then the view's pixels, background and walls, each written once.
-    view_.draw(window_.drawingSurface());
-}
-
-void FrmMain::raycastWhatIf() {
-    const WhatIfRules rules = whatIf != nullptr ? *whatIf : WhatIfRules{};
-    std::vector<Strip>& strips = options_.keepFrameStrips ? frameStrips : whatIfStrips_;
-    castWhatIfStrips(window_.clientWidth(), window_.clientHeight(), Scene{pose, worldMap, trig},
-                     rules, strips, stripsToDraw, options_.keepFrameStrips ? &frameTrace : nullptr);
-    drawWhatIfFrame(window_.drawingSurface(), Window::kBackground, strips, holders.picTexture,
-                    rules);
+    drawer_.draw(window_.drawingSurface(), Window::kBackground, scene(), holders.picTexture,
+                 frameRules_, &trace_);
 }
 
 void FrmMain::GameCode() {
-    if (!worldPaused) {
+    if (!paused_) {
         movePlayer(pose, heldKeys(), trig, worldMap);
     }
     window_.yield(*this);
 }
 
-int FrmMain::stripCount() const {
-    return whatIfStripCount(window_.clientWidth(), whatIf != nullptr ? *whatIf : WhatIfRules{});
+void FrmMain::openLevel(const Surface& levelImage) {
+    holders.picMap = levelImage;
+    scanLevel(worldMap, holders.picMap);
+    pose = kStartPose;
+}
+
+void FrmMain::paintCell(int column, int row, std::int16_t code) {
+    if (WorldMap::inside(column, row)) {
+        worldMap.set(column, row, code);
+    }
+}
+
+void FrmMain::placePlayer(const Pose& where) {
+    pose = where;
+}
+
+void FrmMain::setRules(const WhatIfRules& rules) {
+    frameRules_.whatIf = rules;
+}
+
+void FrmMain::limitStrips(int strips) {
+    frameRules_.stripsToDraw = strips;
+}
+
+int FrmMain::stripCount() {
+    return whatIfStripCount(window_.clientWidth(), frameRules_.whatIf);
 }
 
 void FrmMain::Form_KeyDown(int keyCode, int /*shiftState*/) {

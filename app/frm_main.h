@@ -9,12 +9,12 @@
 #include "gfx/surface.h"
 #include "math/angles.h"
 #include "platform/window.h"
+#include "render/frame.h"
 #include "render/raycast.h"
-#include "render/textures.h"
-#include "render/view_drawer.h"
 #include "render/what_if.h"
 #include "world/level.h"
 #include "world/movement.h"
+#include "world/textures.h"
 
 namespace quellon {
 
@@ -25,8 +25,6 @@ inline constexpr int kKeyCodes = 256;
 inline constexpr std::int32_t kWaitThresholdMs = 5;  // the wait ends once more than this passed
 inline constexpr double kTickMs = 5.0;
 inline constexpr std::uint32_t kRatePeriodMs = 1000;
-inline constexpr float kStartX = 2.5f;
-inline constexpr float kStartY = 2.5f;
 
 // Milliseconds from `earlier` to `later`, two readings of the wrapping 32-bit counter. Taken
 // modulo 2^32, so a wrap or the step across the counter's sign bit between the two readings
@@ -53,17 +51,7 @@ ImageHolders loadCarriedImages();
 
 class FrmMain final : private WindowEvents {
   public:
-    struct Options {
-        bool drawView = true;  // off only in test builds that measure the loop alone
-        // Off only in a test build that keeps the wait polling without rest, to compare with.
-        bool restInWait = true;
-        // For programs that show how the picture was made (the lab): keep each frame's strips
-        // in frameStrips, and the cells read for frameTrace.strip in frameTrace.
-        bool keepFrameStrips = false;
-    };
-
-    FrmMain(Window& window, ImageHolders images, Options options);
-    FrmMain(Window& window, ImageHolders images) : FrmMain(window, std::move(images), Options{}) {}
+    FrmMain(Window& window, ImageHolders images);
 
     // Start-up, then the frame loop; returns when a close request has been granted.
     void Form_Load();
@@ -77,12 +65,41 @@ class FrmMain final : private WindowEvents {
     void Form_QueryUnload(std::int16_t& cancel, std::int16_t unloadMode);
 
     // A pass's drawing, steps 2 and 3: clear starts the frame as background, Raycast casts
-    // every strip and draws the view. The view drawer writes the background together with
+    // every strip and draws the view. The frame drawer writes the background together with
     // the walls, so the clear itself writes no pixel and each pixel is written once.
     void clear();
     void Raycast();
     // One simulation tick, ending in a yield.
     void GameCode();
+
+    // What programs that show how the picture is made (the lab, the page) and the tools ask
+    // of the main window.
+    // The maze of `levelImage` takes the place of the one walked: the level scan reads it as at
+    // start-up, and the player starts again where they always do.
+    void openLevel(const Surface& levelImage);
+    // Gives the cell at (column, row) of the grid the code `code` (the lab paints the maze).
+    void paintCell(int column, int row, std::int16_t code);
+    // Puts the player at `where` (the probe draws and walks from any pose).
+    void placePlayer(const Pose& where);
+    // The rules of the picture from the next frame on; today's to start with.
+    void setRules(const WhatIfRules& rules);
+    const WhatIfRules& rules() const { return frameRules_.whatIf; }
+    // Only the first `strips` strips of each frame are drawn from the next frame on, the rest
+    // staying background (kAllStrips: every one), for stepping through a frame.
+    void limitStrips(int strips);
+    int stripLimit() const { return frameRules_.stripsToDraw; }
+    // The strips a whole frame has now, under the rules in force.
+    int stripCount();
+    // While paused the ticks keep coming, and yielding, but the player does not move.
+    void pause(bool paused) { paused_ = paused; }
+    bool paused() const { return paused_; }
+    // Notes every cell the walks of strip `strip` read in each frame (-1: none).
+    void traceStrip(int strip) { trace_.strip = strip; }
+
+    // The last frame's strips, and the cells its traced strip's walks read.
+    const std::vector<Strip>& frameStrips() const { return drawer_.strips(); }
+    const StripTrace& frameTrace() const { return trace_; }
+    Scene scene() const { return Scene{pose, worldMap, trig}; }
 
     // Lasting state, all zero until start-up.
     WorldMap worldMap;
@@ -92,22 +109,6 @@ class FrmMain final : private WindowEvents {
     std::int32_t frameRate = 0;
     std::int16_t quitFlag = kFalse;
     ImageHolders holders;
-
-    // The last frame's strips and the trace of one of them, with keepFrameStrips only.
-    std::vector<Strip> frameStrips;
-    StripTrace frameTrace;
-
-    // For programs that let the picture's rules change (the lab), read by Raycast once per
-    // frame: the what-if rules in force (null, or rules that change nothing: the exact cast as
-    // ever), and how many strips from the left are drawn, the rest staying background
-    // (kAllStrips: every one). Anything else draws the frame through render/what_if.h.
-    const WhatIfRules* whatIf = nullptr;
-    int stripsToDraw = kAllStrips;
-    // Set by a program that steps through a frame: the ticks keep coming, and yielding, but
-    // the player does not move.
-    bool worldPaused = false;
-    // The strips a whole frame has now, under the rules in force.
-    int stripCount() const;
 
   private:
     void keyDown(int keyCode, int shiftState) override { Form_KeyDown(keyCode, shiftState); }
@@ -119,13 +120,12 @@ class FrmMain final : private WindowEvents {
     void wait(std::uint32_t lastUpdateTick);
     void printFrameRate();
     HeldKeys heldKeys() const;
-    // Raycast under the what-if rules or drawing only some strips.
-    void raycastWhatIf();
 
     Window& window_;
-    Options options_;
-    ViewDrawer view_;
-    std::vector<Strip> whatIfStrips_;  // a what-if frame's strips, unless kept in frameStrips
+    FrameDrawer drawer_;
+    FrameRules frameRules_;
+    StripTrace trace_;
+    bool paused_ = false;
 };
 
 }  // namespace quellon

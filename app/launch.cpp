@@ -22,14 +22,14 @@ constexpr std::string_view kKeys =
     "A short beep sounds once the first frame is on screen; the number of frames drawn in\n"
     "the last second shows in the top-left corner.\n";
 
-std::string usage(const Program& program) {
+std::string usage(const ProgramDescription& program) {
     const std::string name = program.name;
     const std::string more = program.moreHelp != nullptr ? program.moreHelp : "";
     std::string text = name + ": " + program.summary + ".\n\n" + std::string(kKeys) + more +
                        "\nusage: " + name + " [--help | --version]\n";
-    if (!program.commandOptions.empty()) {
+    if (!program.options.empty()) {
         text += "       " + name;
-        for (const ProgramOption& option : program.commandOptions) {
+        for (const ProgramOption& option : program.options) {
             text += std::string(" [") + option.name + " " + option.valueName + "]";
         }
         text += "\n";
@@ -37,22 +37,20 @@ std::string usage(const Program& program) {
     text +=
         "  --help     print this help and exit\n"
         "  --version  print the version and exit\n";
-    for (const ProgramOption& option : program.commandOptions) {
-        text += std::string("  ") + option.name + " " + option.valueName + "\n" + option.help;
-    }
-    if (program.commandOptions.empty()) {
+    text += optionsHelp(program.options);
+    if (program.options.empty()) {
         text += name + " takes no other options or arguments.\n";
     }
     return text;
 }
 
-int complain(const Program& program, const std::string& message, int status) {
+int complain(const ProgramDescription& program, const std::string& message, int status) {
     (void)std::fprintf(stderr, "%s: %s\n", program.name, escapeControls(message).c_str());
     return status;
 }
 
 // --help and --version: their text on stdout, with a write that fails reported as a failure.
-int print(const Program& program, const std::string& text) {
+int print(const ProgramDescription& program, const std::string& text) {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
         std::fflush(stdout) != 0) {
         return complain(program, "cannot write to standard output", kExitFailure);
@@ -66,14 +64,14 @@ struct GivenOption {
 };
 
 // The options on the command line, each with its value; false with the reason in `error`.
-bool readOptions(const Program& program, int argc, char** argv, std::vector<GivenOption>& given,
-                 std::string& error) {
+bool readOptions(const ProgramDescription& program, int argc, char** argv,
+                 std::vector<GivenOption>& given, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const std::size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
         const ProgramOption* option = nullptr;
-        for (const ProgramOption& known : program.commandOptions) {
+        for (const ProgramOption& known : program.options) {
             if (name == known.name) {
                 option = &known;
             }
@@ -109,52 +107,54 @@ bool readOptions(const Program& program, int argc, char** argv, std::vector<Give
     return true;
 }
 
-int run(const Program& program, int argc, char** argv) {
+int run(Program& program, int argc, char** argv) {
+    const ProgramDescription& description = program.description();
     std::vector<GivenOption> given;
     std::string error;
-    if (!readOptions(program, argc, argv, given, error)) {
-        return complain(program, error, kExitUsage);
+    if (!readOptions(description, argc, argv, given, error)) {
+        return complain(description, error, kExitUsage);
     }
-    ImageHolders images = loadCarriedImages();
+    StartSettings start{loadCarriedImages(), {}, {}};
     for (const GivenOption& option : given) {
-        if (!option.option->apply(option.value, images, error)) {
-            return complain(program, error, kExitUsage);
+        if (!option.option->apply(option.value, start, error)) {
+            return complain(description, error, kExitUsage);
         }
     }
-    const std::unique_ptr<Window> window = program.openWindow(error);
+    WindowRequest request = program.windowRequest();
+    request.width = kOpeningWidthPx;
+    request.height = kOpeningHeightPx;
+    const std::unique_ptr<Window> window = program.openWindow(request, error);
     if (!window) {
-        return complain(program, "cannot open a window: " + error, kExitFailure);
+        return complain(description, "cannot open a window: " + error, kExitFailure);
     }
-    window->setIcon(images.picTexture[assets::kIconTexture]);
-    FrmMain frmMain(*window, std::move(images), program.options);
-    if (program.attach != nullptr) {
-        program.attach(frmMain);
-    }
+    window->setIcon(start.images.picTexture[assets::kIconTexture]);
+    FrmMain frmMain(*window, start.images);
+    frmMain.setRules(start.rules);
+    program.attach(frmMain, start);
     frmMain.Form_Load();
-    if (program.afterRun != nullptr) {
-        program.afterRun(*window);
-    }
+    program.afterRun(*window);
     return kExitSuccess;
 }
 
 }  // namespace
 
-int launch(int argc, char** argv, const Program& program) {
+int launch(int argc, char** argv, Program& program) {
+    const ProgramDescription& description = program.description();
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg != "--help" && arg != "--version") {
             continue;
         }
         if (argc > 2) {
-            return complain(program, quoted(arg) + " takes no other arguments", kExitUsage);
+            return complain(description, quoted(arg) + " takes no other arguments", kExitUsage);
         }
-        return arg == "--help"
-                   ? print(program, usage(program))
-                   : print(program, std::string(program.name) + " " + QUELLON_VERSION + "\n");
+        return arg == "--help" ? print(description, usage(description))
+                               : print(description, std::string(description.name) + " " +
+                                                        QUELLON_VERSION + "\n");
     }
-    if (program.commandOptions.empty() && argc > 1) {
+    if (description.options.empty() && argc > 1) {
         const std::string_view first = argv[1];
-        return complain(program,
+        return complain(description,
                         (first.starts_with('-') ? "unknown option " : "unexpected argument ") +
                             quoted(first) + " (the only options are --help and --version)",
                         kExitUsage);

@@ -1,57 +1,85 @@
 #include "app/maze_options.h"
 
-#include "files/maze_code.h"
-#include "files/maze_files.h"
+#include <array>
+
+#include "formats/maze_deflate.h"
+#include "formats/maze_files.h"
 
 namespace quellon {
 
 namespace {
 
-constexpr const char* kLevelHelp =
-    "             walk this maze: a grid as quellon-lab saves it (a row number and 64\n"
-    "             cells a line: . open floor, 1-5 walls), or a 64 by 64 level image\n"
-    "             (.bmp or .png) in the level's six colours\n";
-constexpr const char* kMazeHelp = "             walk the maze of a link's #maze= code\n";
-constexpr const char* kTexturesHelp =
-    "             dress the walls in texture1 .. texture5 (.bmp or .png, 64 by 64) from\n"
-    "             DIR; a wall whose file is missing keeps its own texture\n";
-
-bool setLevel(ImageResult level, ImageHolders& images, std::string& error) {
+bool setLevel(ImageResult level, StartSettings& start, std::string& error) {
     if (!level.ok()) {
         error = level.error;
         return false;
     }
-    images.picMap = std::move(level.image);
+    start.images.picMap = std::move(level.image);
     return true;
 }
 
-}  // namespace
-
-bool applyLevelOption(std::string_view file, ImageHolders& images, std::string& error) {
+bool applyLevel(std::string_view file, StartSettings& start, std::string& error) {
     if (file.empty()) {
         error = "--level needs the name of a file";
         return false;
     }
-    return setLevel(readLevelFile(std::string(file)), images, error);
+    if (!setLevel(readLevelFile(std::string(file)), start, error)) {
+        return false;
+    }
+    start.levelFile = file;
+    return true;
 }
 
-bool applyMazeCodeOption(std::string_view code, ImageHolders& images, std::string& error) {
-    return setLevel(levelFromMazeCode(code), images, error);
+bool applyMazeCode(std::string_view code, StartSettings& start, std::string& error) {
+    return setLevel(levelFromMazeCode(code), start, error);
 }
 
-bool applyTexturesOption(std::string_view folder, ImageHolders& images, std::string& error) {
+bool applyTextures(std::string_view folder, StartSettings& start, std::string& error) {
     if (folder.empty()) {
         error = "--textures needs the name of a folder";
         return false;
     }
-    error = readTextureFolder(std::string(folder), images.picTexture);
+    error = readTextureFolder(std::string(folder), start.images.picTexture);
     return error.empty();
 }
 
-std::array<ProgramOption, kMazeOptionCount> mazeOptions(decltype(ProgramOption::apply) applyLevel) {
-    return {ProgramOption{"--level", "FILE", kLevelHelp, applyLevel, "--maze"},
-            ProgramOption{"--maze", "CODE", kMazeHelp, &applyMazeCodeOption, "--level"},
-            ProgramOption{"--textures", "DIR", kTexturesHelp, &applyTexturesOption}};
+bool applyWhatIf(std::string_view list, StartSettings& start, std::string& error) {
+    const WhatIfParse parsed = parseWhatIf(list);
+    if (!parsed.ok()) {
+        error = "--what-if: " + parsed.error;
+        return false;
+    }
+    start.rules = parsed.rules;
+    return true;
+}
+
+constexpr const char* kLevelHelp =
+    "             the maze in a file: a grid as quellon-lab saves it (64 lines, each the\n"
+    "             row number 00..63, a space and 64 cells: . open floor, 1-5 walls), or a\n"
+    "             64 by 64 level image (.bmp or .png) in the level's six colours\n";
+constexpr const char* kMazeHelp = "             the maze of a link: the code after #maze=\n";
+constexpr const char* kTexturesHelp =
+    "             walls of your own: texture1 .. texture5 (.bmp or .png, 64 by 64) in\n"
+    "             DIR; a wall whose file is missing keeps its own texture\n";
+constexpr const char* kWhatIfHelp =
+    "             start with some of the picture's rules changed: a comma-separated\n"
+    "             list of fisheye, fov=D (20..160), strip=N (1..16), exact-angles,\n"
+    "             screen-rays, plain-walls\n";
+
+constexpr std::array kMazeOptions = {
+    ProgramOption{"--level", "FILE", kLevelHelp, &applyLevel, "--maze"},
+    ProgramOption{"--maze", "CODE", kMazeHelp, &applyMazeCode, "--level"},
+    ProgramOption{"--textures", "DIR", kTexturesHelp, &applyTextures}};
+constexpr ProgramOption kWhatIfOption{"--what-if", "LIST", kWhatIfHelp, &applyWhatIf};
+
+}  // namespace
+
+std::span<const ProgramOption> mazeOptions() {
+    return kMazeOptions;
+}
+
+const ProgramOption& whatIfOption() {
+    return kWhatIfOption;
 }
 
 }  // namespace quellon

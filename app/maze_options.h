@@ -1,26 +1,18 @@
-// The options that give the desktop programs a maze and walls of the user's own: --level FILE
-// (a grid or a level image), --maze CODE (a maze from a link) and --textures DIR.
+// The options that give a program a maze and walls of the user's own, read from files, and the
+// rules of the picture to start with: the one home of what they take and what their help says.
+// quellon, the lab and the probe all take them.
 #pragma once
 
-#include <array>
-#include <string>
-#include <string_view>
+#include <span>
 
-#include "app/launch.h"
+#include "app/options.h"
 
 namespace quellon {
 
-inline constexpr int kMazeOptionCount = 3;
+// --level FILE (a grid or a level image), --maze CODE (a maze from a link) and --textures DIR.
+std::span<const ProgramOption> mazeOptions();
 
-// What each option does with its value: the maze or the walls it names go into `images`; false
-// with one line in `error` (naming the file, for a file).
-bool applyLevelOption(std::string_view file, ImageHolders& images, std::string& error);
-bool applyMazeCodeOption(std::string_view code, ImageHolders& images, std::string& error);
-bool applyTexturesOption(std::string_view folder, ImageHolders& images, std::string& error);
-
-// The three options, as quellon takes them. A program that does more with --level (the lab
-// remembers where it opened its maze) gives its own `applyLevel`, which calls applyLevelOption.
-std::array<ProgramOption, kMazeOptionCount> mazeOptions(
-    decltype(ProgramOption::apply) applyLevel = &applyLevelOption);
+// --what-if LIST: the rules of the picture to start with, as the lab takes them.
+const ProgramOption& whatIfOption();
 
 }  // namespace quellon

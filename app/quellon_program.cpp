@@ -1,18 +1,12 @@
-// quellon: the maze, in its SDL window.
+// quellon: the maze, in its window.
 #include "app/launch.h"
 #include "app/maze_options.h"
-#include "platform/sdl_window.h"
 
 namespace quellon {
 
-const Program& thisProgram() {
-    static const auto options = mazeOptions();
-    static const Program program{
-        .name = "quellon",
-        .summary = kQuellonSummary,
-        .options = FrmMain::Options{},
-        .openWindow = [](std::string& error) { return openSdlWindow(error); },
-        .commandOptions = options};
+Program& thisProgram() {
+    static Program program(ProgramDescription{
+        .name = "quellon", .summary = kQuellonSummary, .options = mazeOptions()});
     return program;
 }
 

@@ -19,7 +19,6 @@
 
 #include "app/frm_main.h"
 #include "platform/headless.h"
-#include "platform/sdl_window.h"
 
 namespace quellon {
 namespace {
@@ -97,7 +96,7 @@ void frame(benchmark::State& state, Size size, Pose pose) {
     window.resize(size.width, size.height);
     FrmMain frm(window, loadCarriedImages());
     frm.startUp();
-    frm.pose = pose;
+    frm.placePlayer(pose);
     Surface& surface = window.drawingSurface();
     Colour colour = 0;
     double frameSeconds = 0;
@@ -143,7 +142,7 @@ void fill(benchmark::State& state, Size size) {
 void refresh(benchmark::State& state, Size size) {
     std::string error;
     const std::unique_ptr<Window> window =
-        openSdlWindow(error, WindowRequest{.width = size.width, .height = size.height});
+        openWindow(WindowRequest{.width = size.width, .height = size.height}, error);
     if (!window) {
         state.SkipWithError(("no SDL window (run under Xvfb): " + error).c_str());
         return;

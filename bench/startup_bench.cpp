@@ -11,7 +11,6 @@
 #include <string>
 
 #include "app/launch.h"
-#include "platform/sdl_window.h"
 
 namespace {
 
@@ -40,7 +39,8 @@ double msSinceProcessStart() {
 // Passes every verb on to the real window and notes when start-up's steps happen.
 class TimedWindow final : public quellon::Window {
   public:
-    explicit TimedWindow(std::unique_ptr<quellon::Window> inner) : inner_(std::move(inner)) {}
+    explicit TimedWindow(std::unique_ptr<quellon::Window> inner)
+        : Window(quellon::WindowRequest{}), inner_(std::move(inner)) {}
 
     void show() override {
         shown_ = Clock::now();
@@ -52,8 +52,10 @@ class TimedWindow final : public quellon::Window {
         beepMs_ = ms(start, Clock::now());
         beepDone_ = Clock::now();
     }
+    quellon::Surface& drawingSurface() override { return inner_->drawingSurface(); }
+    void homeText() override { inner_->homeText(); }
+    void print(std::string_view line) override { inner_->print(line); }
     void refresh() override {
-        inner_->drawingSurface() = drawingSurface();
         inner_->refresh();
         if (refreshes_++ == 0) {
             firstFrameMs_ = ms(beepDone_, Clock::now());
@@ -70,6 +72,7 @@ class TimedWindow final : public quellon::Window {
         }
     }
     std::uint32_t GetTickCount() override { return inner_->GetTickCount(); }
+    void rest(std::uint32_t untilTick) override { inner_->rest(untilTick); }
     void setIcon(const quellon::Surface& image) override { inner_->setIcon(image); }
 
     void report() const {
@@ -100,19 +103,29 @@ class TimedWindow final : public quellon::Window {
 
 namespace quellon {
 
-const Program& thisProgram() {
-    static const Program program{
-        "quellon_startup",
-        "the maze's start-up timed from process start to the first frame on screen",
-        FrmMain::Options{},
-        [](std::string& error) -> std::unique_ptr<Window> {
-            auto sdl = openSdlWindow(error);
-            if (!sdl) {
-                return nullptr;
-            }
-            return std::make_unique<TimedWindow>(std::move(sdl));
-        },
-        [](Window& window) { static_cast<const TimedWindow&>(window).report(); }};
+namespace {
+
+class StartupProgram final : public Program {
+  public:
+    StartupProgram()
+        : Program(ProgramDescription{
+              "quellon_startup",
+              "the maze's start-up timed from process start to the first frame on screen"}) {}
+
+    std::unique_ptr<Window> openWindow(const WindowRequest& request, std::string& error) override {
+        auto real = quellon::openWindow(request, error);
+        if (!real) {
+            return nullptr;
+        }
+        return std::make_unique<TimedWindow>(std::move(real));
+    }
+    void afterRun(Window& window) override { static_cast<const TimedWindow&>(window).report(); }
+};
+
+}  // namespace
+
+Program& thisProgram() {
+    static StartupProgram program;
     return program;
 }
 

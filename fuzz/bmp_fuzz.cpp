@@ -15,8 +15,8 @@
 #include <span>
 #include <vector>
 
+#include "formats/bmp.h"
 #include "fuzz/fuzz_check.h"
-#include "gfx/bmp.h"
 #include "gfx/surface.h"
 
 namespace {

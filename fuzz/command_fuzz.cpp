@@ -42,7 +42,7 @@ Verdict both(Verdict a, Verdict b) {
 }
 
 // The format OUT's last four characters name, compared without regard to case.
-Verdict outVerdict(std::string_view out, Command::Format& format) {
+Verdict outVerdict(std::string_view out, quellon::FileFormat& format) {
     if (out.size() < 4) {
         return Verdict::kInvalid;
     }
@@ -50,7 +50,7 @@ Verdict outVerdict(std::string_view out, Command::Format& format) {
     std::transform(ending.begin(), ending.end(), ending.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
     if (ending == ".bmp" || ending == ".png") {
-        format = ending == ".png" ? Command::Format::kPng : Command::Format::kBmp;
+        format = ending == ".png" ? quellon::FileFormat::kPng : quellon::FileFormat::kBmp;
         return Verdict::kValid;
     }
     return Verdict::kInvalid;
@@ -346,9 +346,8 @@ void checkOptions(const std::vector<std::string_view>& options, const Command& c
 }
 
 void checkDefaultSize(const Command& c) {
-    FUZZ_CHECK(
-        c.width == quellon::Window::kClientWidthPx && c.height == quellon::Window::kClientHeightPx,
-        "default size is %d x %d", c.width, c.height);
+    FUZZ_CHECK(c.width == quellon::kOpeningWidthPx && c.height == quellon::kOpeningHeightPx,
+               "default size is %d x %d", c.width, c.height);
 }
 
 }  // namespace
@@ -413,7 +412,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     } else if (verb == "frame" || verb == "map") {
         const bool map = verb == "map";
-        Command::Format format = Command::Format::kBmp;
+        quellon::FileFormat format = quellon::FileFormat::kBmp;
         if (operands == 6) {
             const Verdict sizes = sizesVerdict(args, 4);
             const long width = sizes == Verdict::kValid ? digitsValue(args[4]) : 0;

@@ -11,7 +11,7 @@
 #include <span>
 #include <string>
 
-#include "files/maze_files.h"
+#include "formats/maze_files.h"
 #include "fuzz/fuzz_check.h"
 #include "world/level.h"
 

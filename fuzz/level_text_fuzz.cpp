@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/level_text.h"
 #include "fuzz/fuzz_check.h"
 #include "world/level.h"
-#include "world/level_text.h"
 
 namespace {
 

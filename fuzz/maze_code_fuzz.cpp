@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "files/maze_code.h"
+#include "formats/maze_code.h"
+#include "formats/maze_deflate.h"
 #include "fuzz/fuzz_check.h"
 #include "world/level.h"
 

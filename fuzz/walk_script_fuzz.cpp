@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/window.h"
 #include "tools/probe_input.h"
+#include "world/keys.h"
 
 namespace {
 

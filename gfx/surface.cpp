@@ -39,6 +39,18 @@ Colour GetPixel(const Surface& surface, int x, int y) {
     return surface.contains(x, y) ? surface.at(x, y) & 0xFFFFFF : kInvalidColour;
 }
 
+void fillRect(Surface& target, std::int64_t left, std::int64_t top, std::int64_t width,
+              std::int64_t height, Colour colour) {
+    const auto x0 = static_cast<int>(std::clamp<std::int64_t>(left, 0, target.width()));
+    const auto x1 = static_cast<int>(std::clamp<std::int64_t>(left + width, 0, target.width()));
+    const auto y0 = static_cast<int>(std::clamp<std::int64_t>(top, 0, target.height()));
+    const auto y1 = static_cast<int>(std::clamp<std::int64_t>(top + height, 0, target.height()));
+    const Colour pixel = (colour & 0xFFFFFF) | target.topByte();
+    for (int y = y0; y < y1 && x0 < x1; ++y) {
+        std::fill(target.row(y) + x0, target.row(y) + x1, pixel);
+    }
+}
+
 bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy,
                 int sw, int sh) {
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) {

@@ -80,6 +80,11 @@ class Surface {
 // or kInvalidColour when (x, y) lies outside the surface.
 Colour GetPixel(const Surface& surface, int x, int y);
 
+// Fills the rectangle from (left, top), `width` by `height` pixels, with `colour`, clipped to the
+// surface; its far edges may pass the 32-bit range. The surface keeps its top byte.
+void fillRect(Surface& target, std::int64_t left, std::int64_t top, std::int64_t width,
+              std::int64_t height, Colour colour);
+
 // A stretched plain copy of the source rectangle (sx, sy, sw, sh) onto the destination
 // rectangle (dx, dy, dw, dh), clipped to the destination surface. Nearest sampling: the
 // destination pixel at offset (i, j) in its rectangle takes the source pixel at offset

@@ -40,8 +40,7 @@ const char* walkName(WalkLines walk) {
 }
 
 // The next of `steps` after `value`, round to the first after the last.
-template <std::size_t N>
-int nextOf(const std::array<int, N>& steps, int value) {
+int nextOf(std::span<const int> steps, int value) {
     const auto after = std::upper_bound(steps.begin(), steps.end(), value);
     return after == steps.end() ? steps.front() : *after;
 }
@@ -67,7 +66,7 @@ std::vector<std::string> wrapped(std::string_view text, std::size_t columns) {
 }  // namespace
 
 LabPanel::LabPanel(SaveMaze saveMaze, OpenMaze openMaze)
-    : saveMaze_(saveMaze), openMaze_(openMaze) {
+    : saveMaze_(std::move(saveMaze)), openMaze_(std::move(openMaze)) {
     saveTo(kDefaultSaveName);
 }
 
@@ -78,42 +77,49 @@ void LabPanel::saveTo(std::string name) {
 
 void LabPanel::attach(FrmMain& frm) {
     frm_ = &frm;
-    frm_->frameTrace.strip = picked_;
-    frm_->whatIf = &rules_;
+    frm_->traceStrip(picked_);
 }
 
 void LabPanel::setRules(const WhatIfRules& rules) {
-    rules_ = rules;
+    if (frm_ != nullptr) {
+        frm_->setRules(rules);
+    }
+}
+
+const WhatIfRules& LabPanel::rules() const {
+    static const WhatIfRules kToday;
+    return frm_ != nullptr ? frm_->rules() : kToday;
 }
 
 void LabPanel::step(bool on) {
-    stepping_ = on;
-    if (frm_ != nullptr) {
-        frm_->worldPaused = on;
-        frm_->stripsToDraw = on ? 0 : kAllStrips;
+    if (frm_ == nullptr) {
+        return;
     }
+    stepping_ = on;
+    frm_->pause(on);
+    frm_->limitStrips(on ? 0 : kAllStrips);
 }
 
 void LabPanel::nextStrip() {
-    if (frm_ == nullptr || !stepping_ || frm_->stripsToDraw >= frm_->stripCount()) {
+    if (frm_ == nullptr || !stepping_ || frm_->stripLimit() >= frm_->stripCount()) {
         return;
     }
-    ++frm_->stripsToDraw;
-    choose(frm_->stripsToDraw - 1);
+    frm_->limitStrips(frm_->stripLimit() + 1);
+    choose(frm_->stripLimit() - 1);
 }
 
 void LabPanel::restOfFrame() {
     if (frm_ == nullptr || !stepping_) {
         return;
     }
-    frm_->stripsToDraw = kAllStrips;
+    frm_->limitStrips(kAllStrips);
     choose(frm_->stripCount() - 1);
 }
 
 void LabPanel::choose(int strip) {
     picked_ = strip;
     if (frm_ != nullptr) {
-        frm_->frameTrace.strip = strip;
+        frm_->traceStrip(strip);
     }
 }
 
@@ -126,17 +132,16 @@ void LabPanel::draw(Surface& panel) {
     view_ = mapViewCentredOn(frm_->pose.playerX, frm_->pose.playerY, scale_, panel.width() / 2,
                              mapHeight_ / 2);
     std::optional<ChosenStrip> chosen;
-    if (picked_ >= 0 && frm_->frameTrace.strip == picked_) {
-        chosen = ChosenStrip{picked_, frm_->frameTrace.reads};
+    if (picked_ >= 0 && frm_->frameTrace().strip == picked_) {
+        chosen = ChosenStrip{picked_, frm_->frameTrace().reads};
     }
-    drawRayMap(panel, view_, Scene{frm_->pose, frm_->worldMap, frm_->trig}, frm_->frameStrips,
-               chosen);
+    drawRayMap(panel, view_, frm_->scene(), frm_->frameStrips(), chosen);
     drawReadout(panel, mapHeight_);
 }
 
 std::vector<std::string> LabPanel::readout() const {
     std::vector<std::string> lines;
-    const auto& strips = frm_->frameStrips;
+    const auto& strips = frm_->frameStrips();
     if (picked_ < 0 || picked_ >= static_cast<int>(strips.size())) {
         lines.emplace_back(stepping_ ? "N draws the next strip, Shift+N the rest."
                                      : "Point at the view to pick a strip.");
@@ -152,8 +157,8 @@ std::vector<std::string> LabPanel::readout() const {
         // The cell is the last one the chosen walk read; a walk that read none keeps the code
         // an earlier strip left in its register.
         const CellRead* cell = nullptr;
-        if (frm_->frameTrace.strip == picked_) {
-            for (const CellRead& read : frm_->frameTrace.reads) {
+        if (frm_->frameTrace().strip == picked_) {
+            for (const CellRead& read : frm_->frameTrace().reads) {
                 if (read.walk == s.hit.walk) {
                     cell = &read;
                 }
@@ -166,13 +171,13 @@ std::vector<std::string> LabPanel::readout() const {
                                      s.hit.wallCode, s.hit.texColumn));
         lines.push_back(format("column %d tall, top at row %d", s.wallHeight, s.wallTop));
     }
-    std::string rules;
-    for (const char c : whatIfText(rules_)) {
-        rules += c == ',' ? std::string(", ") : std::string(1, c);
+    std::string inForce;
+    for (const char c : whatIfText(rules())) {
+        inForce += c == ',' ? std::string(", ") : std::string(1, c);
     }
-    lines.push_back("rules: " + (rules.empty() ? std::string("as quellon draws") : rules));
+    lines.push_back("rules: " + (inForce.empty() ? std::string("as quellon draws") : inForce));
     lines.push_back(stepping_ ? format("stepping: %d of %d strips (Space goes on)",
-                                       std::min(frm_->stripsToDraw, frm_->stripCount()),
+                                       std::min(frm_->stripLimit(), frm_->stripCount()),
                                        frm_->stripCount())
                               : std::string("F A R T W V change a rule, Space steps"));
     lines.push_back(status_);
@@ -189,9 +194,7 @@ std::vector<std::string> LabPanel::readout() const {
 }
 
 void LabPanel::drawReadout(Surface& panel, int top) const {
-    for (int y = top; y < panel.height(); ++y) {
-        std::fill(panel.row(y), panel.row(y) + panel.width(), kReadoutBackground | panel.topByte());
-    }
+    fillRect(panel, 0, top, panel.width(), panel.height() - top, kReadoutBackground);
     const std::vector<std::string> lines = readout();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         font::drawText(panel, kMarginPx,
@@ -221,30 +224,10 @@ void LabPanel::pointer(const PointerEvent& event) {
 }
 
 void LabPanel::command(int keyCode, int shiftState) {
-    WhatIfRules rules = rules_;
     switch (keyCode) {
         case kSaveKey:
             save();
             return;
-        case kFisheyeKey:
-            rules.fisheye = !rules.fisheye;
-            break;
-        case kExactAnglesKey:
-        case kScreenRaysKey: {
-            const RayDirections chosen = keyCode == kExactAnglesKey ? RayDirections::kEqualAngles
-                                                                    : RayDirections::kFlatScreen;
-            rules.rays = rules.rays == chosen ? RayDirections::kWholeDegrees : chosen;
-            break;
-        }
-        case kTexturesKey:
-            rules.plainWalls = !rules.plainWalls;
-            break;
-        case kStripWidthKey:
-            rules.stripWidthPx = nextOf(kStripWidths, rules.stripWidthPx);
-            break;
-        case kFieldOfViewKey:
-            rules.fieldOfViewDegrees = nextOf(kFieldsOfView, rules.fieldOfViewDegrees);
-            break;
         case kStepKey:
             step(!stepping_);
             return;
@@ -256,9 +239,16 @@ void LabPanel::command(int keyCode, int shiftState) {
             }
             return;
         default:
-            return;
+            break;
     }
-    setRules(rules);
+    for (const RuleKey& ruleKey : kRuleKeys) {
+        if (ruleKey.key != keyCode) {
+            continue;
+        }
+        const int value = whatIfRuleValue(rules(), ruleKey.rule);
+        const int next = ruleKey.steps.empty() ? 1 - value : nextOf(ruleKey.steps, value);
+        setRules(withWhatIfRule(rules(), ruleKey.rule, next).rules);
+    }
 }
 
 void LabPanel::fileDropped(const std::string& path) {
@@ -279,9 +269,7 @@ void LabPanel::openLevel(const Surface& levelImage, const std::string& name) {
     if (frm_ == nullptr) {
         return;
     }
-    frm_->holders.picMap = levelImage;
-    scanLevel(frm_->worldMap, frm_->holders.picMap);
-    frm_->pose = Pose{kStartX, kStartY, 0.0f};
+    frm_->openLevel(levelImage);
     saveTo(name);
     status_ = "Opened " + name + "; S saves it there";
 }
@@ -290,8 +278,8 @@ void LabPanel::pick(int viewX) {
     if (frm_ == nullptr || viewX < 0) {
         return;
     }
-    const int strip = viewX / rules_.stripWidthPx;
-    if (strip < static_cast<int>(frm_->frameStrips.size())) {
+    const int strip = viewX / rules().stripWidthPx;
+    if (strip < static_cast<int>(frm_->frameStrips().size())) {
         choose(strip);
     }
 }
@@ -310,7 +298,7 @@ bool LabPanel::paint(int column, int row) {
         return false;
     }
     const auto code = static_cast<std::int16_t>((frm_->worldMap(column, row) + 1) % kCellCodes);
-    frm_->worldMap.set(column, row, code);
+    frm_->paintCell(column, row, code);
     status_ = format("cell %d,%d is now %s", column, row,
                      code == kOpenFloor ? "open floor" : format("wall %d", code).c_str());
     return true;

@@ -6,7 +6,10 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/frm_main.h"
@@ -33,19 +36,37 @@ class LabPanel final : public SidePanel {
     // The strip widths W steps through, and the fields of view V does.
     static constexpr std::array<int, 7> kStripWidths = {1, 2, 3, 4, 6, 8, 16};
     static constexpr std::array<int, 6> kFieldsOfView = {30, 45, 60, 75, 90, 120};
+    // The keys that change one rule of the picture each: a switch turns on and off, a rule with
+    // values steps through its `steps`, round from the last to the first.
+    struct RuleKey {
+        int key;
+        std::string_view rule;   // as whatIfRuleTable names it
+        std::string_view label;  // what the rule is called beside a switch
+        std::span<const int> steps;
+    };
+    static constexpr std::array<RuleKey, 6> kRuleKeys = {{
+        {kFisheyeKey, "fisheye", "fisheye", {}},
+        {kExactAnglesKey, "exact-angles", "exact angles", {}},
+        {kScreenRaysKey, "screen-rays", "screen rays", {}},
+        {kTexturesKey, "plain-walls", "plain walls", {}},
+        {kStripWidthKey, "strip", "strip width", kStripWidths},
+        {kFieldOfViewKey, "fov", "field of view", kFieldsOfView},
+    }};
     // The name a maze is saved under when none was opened.
     static constexpr const char* kDefaultSaveName = "lab-level.txt";
 
     // Keeps the maze under `name`; false with a reason in `error` if it cannot.
-    using SaveMaze = bool (*)(const std::string& name, const WorldMap& maze, std::string& error);
+    using SaveMaze =
+        std::function<bool(const std::string& name, const WorldMap& maze, std::string& error)>;
     // Reads the level image of the maze in the file `name`; false with a reason in `error`.
-    using OpenMaze = bool (*)(const std::string& name, Surface& levelImage, std::string& error);
+    using OpenMaze =
+        std::function<bool(const std::string& name, Surface& levelImage, std::string& error)>;
 
     // The maze is saved through `saveMaze`, as kDefaultSaveName until a maze is opened; files
     // dropped on the window are opened through `openMaze`, if there is one.
     explicit LabPanel(SaveMaze saveMaze, OpenMaze openMaze = nullptr);
 
-    // The main window whose frames the panel shows; it must keep its frame strips.
+    // The main window whose frames the panel shows and whose maze and rules it changes.
     void attach(FrmMain& frm);
 
     int widthPx() const override { return kWidthPx; }
@@ -71,9 +92,9 @@ class LabPanel final : public SidePanel {
     void report(std::string line) { status_ = std::move(line); }
     const std::string& saveName() const { return saveName_; }
 
-    // The rules of the picture in force; the exact ones to start with.
+    // The rules of the picture in force, the main window's.
     void setRules(const WhatIfRules& rules);
-    const WhatIfRules& rules() const { return rules_; }
+    const WhatIfRules& rules() const;
     // Step mode: the world pauses and the view empties; each next strip adds one strip, and
     // the rest of the frame adds them all; leaving it lets the world go on.
     void step(bool on);
@@ -103,7 +124,6 @@ class LabPanel final : public SidePanel {
     int picked_ = -1;
     int mapHeight_ = 0;
     RayMapView view_;
-    WhatIfRules rules_;
     bool stepping_ = false;
 };
 

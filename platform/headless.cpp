@@ -2,11 +2,13 @@
 
 namespace quellon {
 
-HeadlessWindow::HeadlessWindow() = default;
+HeadlessWindow::HeadlessWindow(int width, int height) : Window(WindowRequest{}) {
+    layOut(width, height);
+}
 
 void HeadlessWindow::refresh() {
     ++refreshCount_;
-    if (closed_) {
+    if (closed()) {
         ++refreshesAfterClose_;
     }
     if (keepScreen_) {
@@ -39,11 +41,10 @@ void HeadlessWindow::yield(WindowEvents& events) {
                 events.keyUp(event.a, event.b);
                 break;
             case Event::Kind::kClose:
-                closed_ = true;
-                events.closeRequested();
+                close(events);
                 break;
             case Event::Kind::kResize:
-                resizeSurface(event.a, event.b);
+                layOut(event.a, event.b);
                 break;
         }
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "render/raycast.h"
 
 namespace quellon {
 
@@ -31,7 +32,8 @@ class HeadlessWindow final : public Window {
     // Called at every refresh, after the frame is counted, with the number of refreshes.
     using RefreshHook = std::function<void(HeadlessWindow&, long refreshNumber)>;
 
-    HeadlessWindow();
+    // A window whose drawing surface is `width` by `height`, the opening size unless given.
+    explicit HeadlessWindow(int width = kOpeningWidthPx, int height = kOpeningHeightPx);
 
     void show() override { ++showCount_; }
     void refresh() override;
@@ -59,7 +61,7 @@ class HeadlessWindow final : public Window {
     void queueClose() { queue({Event::Kind::kClose}); }
     void queueResize(int width, int height) { queue({Event::Kind::kResize, width, height}); }
     // Resizes at once, as if the window had been created at that size.
-    void resize(int width, int height) { resizeSurface(width, height); }
+    void resize(int width, int height) { layOut(width, height); }
 
     // What happened.
     int showCount() const { return showCount_; }
@@ -68,7 +70,7 @@ class HeadlessWindow final : public Window {
     long refreshCount() const { return refreshCount_; }
     long restCount() const { return restCount_; }
     std::uint32_t lastRestUntil() const { return lastRestUntil_; }
-    bool closed() const { return closed_; }
+    bool closed() const { return Window::closed(); }
     // Refreshes after the window went off screen (a frame drawn after a granted close).
     long refreshesAfterClose() const { return refreshesAfterClose_; }
     // The last line printed, and how many were.
@@ -94,7 +96,6 @@ class HeadlessWindow final : public Window {
     long restCount_ = 0;
     std::uint32_t lastRestUntil_ = 0;
     long refreshesAfterClose_ = 0;
-    bool closed_ = false;
     bool keepScreen_ = false;
     Surface screen_;
 };

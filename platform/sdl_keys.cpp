@@ -1,6 +1,7 @@
 #include "platform/sdl_keys.h"
 
 #include "platform/window.h"
+#include "world/keys.h"
 
 namespace quellon {
 

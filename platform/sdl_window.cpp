@@ -1,8 +1,9 @@
-#include "platform/sdl_window.h"
-
+// The SDL2 backend: the real window people see on the desktop. It translates SDL's events into
+// the window's and presents the drawn pixels; on an X11 display it presents and rests through
+// the X11 module beside SDL, chosen once when the window is shown.
 #include <SDL.h>
+#include <SDL_syswm.h>
 
-#include <algorithm>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -11,8 +12,8 @@
 #include "platform/sdl_beep.h"
 #include "platform/sdl_keys.h"
 #include "platform/sdl_pixels.h"
-#include "platform/x11_presenter.h"
-#include "platform/x11_window.h"
+#include "platform/window.h"
+#include "platform/x11_screen.h"
 
 namespace quellon {
 
@@ -20,7 +21,7 @@ namespace {
 
 // The tick counter counts whole milliseconds of the steady clock, so the rest knows to the
 // microsecond when the counter will next read a given number.
-using Clock = X11Wait::Clock;
+using Clock = X11Screen::Clock;
 using Ms = std::chrono::milliseconds;
 
 // How long before the counter reaches the reading that ends the frame loop's wait the rest
@@ -59,12 +60,23 @@ std::string missingDisplayReason() {
     return reason + ")";
 }
 
+// The X11 side of an SDL window on an X11 display; null on any other.
+std::unique_ptr<X11Screen> x11ScreenOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return nullptr;
+    }
+    return X11Screen::open(info.info.x11.display, info.info.x11.window);
+}
+
 class SdlWindow final : public Window {
   public:
+    explicit SdlWindow(const WindowRequest& request) : Window(request) {}
+
     ~SdlWindow() override {
-        beep_.reset();  // the audio device and the presenter's connection close before SDL does
-        presenter_.reset();
-        wait_.reset();
+        beep_.reset();  // the audio device and the X11 connection close before SDL does
+        x11_.reset();
         if (window_ != nullptr) {
             SDL_DestroyWindow(window_);
         }
@@ -72,7 +84,6 @@ class SdlWindow final : public Window {
     }
 
     bool open(std::string& error, const WindowRequest& request) {
-        panel_ = request.panel;
         // A close request must reach the loop as one; SDL would otherwise also quit on
         // losing its last window in ways the loop does not see.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -105,21 +116,20 @@ class SdlWindow final : public Window {
 
     void show() override {
         SDL_ShowWindow(window_);
-        // On X11 the frames go to the server without waiting for it; elsewhere through SDL.
-        presenter_ = X11Presenter::open(window_);
-        wait_ = X11Wait::open(window_);
-        placesItself_ = lacksFullScreenManager(window_);
+        x11_ = x11ScreenOf(window_);
         followClientSize();
     }
 
     void refresh() override {
-        if (closed_) {
+        if (closed()) {
             return;
         }
-        if (panel_ != nullptr) {
-            panel_->draw(panelSurface_);
+        const Surface* panel = drawPanel();
+        if (x11_ != nullptr) {
+            presentThroughX11(panel);
+        } else {
+            presentThroughSdl(panel);
         }
-        present();
     }
 
     void yield(WindowEvents& events) override {
@@ -146,8 +156,8 @@ class SdlWindow final : public Window {
             return;
         }
         const Clock::time_point wake = Clock::time_point(nowMs + Ms(ahead)) - kRestMargin;
-        if (wait_ != nullptr) {
-            wait_->until(wake);
+        if (x11_ != nullptr) {
+            x11_->waitUntil(wake);
             return;
         }
         // Elsewhere SDL sleeps for whole milliseconds only, and the wait polls the rest.
@@ -177,6 +187,8 @@ class SdlWindow final : public Window {
     }
 
   private:
+    void leaveScreen() override { SDL_HideWindow(window_); }
+
     void dispatch(const SDL_Event& event, WindowEvents& events) {
         switch (event.type) {
             case SDL_KEYDOWN:
@@ -194,29 +206,28 @@ class SdlWindow final : public Window {
                 }
                 const int shift = shiftStateOf(event.key.keysym.mod);
                 if (event.type == SDL_KEYDOWN) {
-                    pressKey(events, panel_, code, shift, event.key.repeat != 0);
+                    pressKey(events, code, shift, event.key.repeat != 0);
                 } else {
                     events.keyUp(code, shift);
                 }
                 break;
             }
             case SDL_MOUSEMOTION:
-                point(PointerEvent::Kind::kMove, event.motion.x, event.motion.y, 0);
+                point(PointerEvent::Kind::kMove, event.motion.x, event.motion.y);
                 break;
             case SDL_MOUSEBUTTONDOWN:
-                point(PointerEvent::Kind::kPress, event.button.x, event.button.y, 0);
+                point(PointerEvent::Kind::kPress, event.button.x, event.button.y);
                 break;
-            case SDL_MOUSEWHEEL: {
-                const int steps = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y
-                                                                                  : event.wheel.y;
-                point(PointerEvent::Kind::kWheel, event.wheel.mouseX, event.wheel.mouseY, steps);
+            case SDL_MOUSEWHEEL:
+                point(PointerEvent::Kind::kWheel, event.wheel.mouseX, event.wheel.mouseY,
+                      event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y
+                                                                      : event.wheel.y);
                 break;
-            }
             case SDL_DROPFILE:
             case SDL_DROPTEXT:
                 if (event.drop.file != nullptr) {
-                    if (event.type == SDL_DROPFILE && panel_ != nullptr) {
-                        panel_->fileDropped(event.drop.file);
+                    if (event.type == SDL_DROPFILE) {
+                        dropFile(event.drop.file);
                     }
                     SDL_free(event.drop.file);
                 }
@@ -234,12 +245,10 @@ class SdlWindow final : public Window {
                         followClientSize();
                         break;
                     case SDL_WINDOWEVENT_EXPOSED:
-                        if (!closed_) {
-                            if (presenter_ != nullptr) {
-                                presenter_->repaint();
-                            } else {
-                                present();
-                            }
+                        if (!closed() && x11_ != nullptr) {
+                            x11_->repaint();
+                        } else if (!closed()) {
+                            presentThroughSdl(drawPanel());
                         }
                         break;
                     default:
@@ -251,16 +260,6 @@ class SdlWindow final : public Window {
         }
     }
 
-    // Every close request is granted: the window leaves the screen at once, and the loop
-    // ends at the top of its next pass.
-    void close(WindowEvents& events) {
-        events.closeRequested();
-        if (!closed_) {
-            closed_ = true;
-            SDL_HideWindow(window_);
-        }
-    }
-
     // F11, and Enter with Alt held, as on most desktops.
     static bool togglesFullScreen(const SDL_Keysym& key) {
         return key.sym == SDLK_F11 ||
@@ -268,78 +267,42 @@ class SdlWindow final : public Window {
     }
 
     // Full screen is the desktop's size, the view taking what the panel leaves of it; back again
-    // the window has the size and place it had before. A window manager puts the window on the
-    // screen when SDL asks it; without one that can, the window is moved and sized to the
-    // screen here, and SDL is not told (it would take the window for full screen, sized or not).
+    // the window has the size it had before, as the window manager gives it back.
     void toggleFullScreen() {
-        const bool leaving = fullScreen();
-        if (!leaving) {
-            SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
-            SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
-        }
-        if (!placesItself_) {
-            (void)SDL_SetWindowFullscreen(window_, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-        }
-        SDL_Rect place = windowed_;
-        if (!leaving && placesItself_) {
-            (void)SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &place);
-        }
-        // Leaving SDL's full screen may leave the window at the screen's size.
-        if (leaving || placesItself_) {
-            SDL_SetWindowSize(window_, place.w, place.h);
-            SDL_SetWindowPosition(window_, place.x, place.y);
-        }
-        placedFullScreen_ = placesItself_ && !leaving;
+        const bool leaving = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+        (void)SDL_SetWindowFullscreen(window_, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
         followClientSize();
     }
-
-    bool fullScreen() const {
-        return placesItself_ ? placedFullScreen_
-                             : (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
-    }
-
-    int panelWidth() const { return panel_ != nullptr ? std::max(0, panel_->widthPx()) : 0; }
 
     // The drawing surface takes what the panel leaves of the window.
     void followClientSize() {
         int width = 0;
         int height = 0;
         SDL_GetWindowSizeInPixels(window_, &width, &height);
-        const int panel = std::min(width, panelWidth());
-        resizeSurface(width - panel, height);
-        if (panel_ != nullptr &&
-            (panelSurface_.width() != panel || panelSurface_.height() != height)) {
-            panelSurface_.resize(panel, height);
-        }
+        layOut(width, height);
     }
 
-    // Hands the pointer to the panel, in the coordinates of the area it is over.
-    void point(PointerEvent::Kind kind, int x, int y, int wheelSteps) {
-        if (panel_ == nullptr) {
-            return;
+    // Puts the drawing surface, and the panel beside it, into one of the X11 module's images
+    // and has the server show it: the one copy between the drawn frame and the screen.
+    void presentThroughX11(const Surface* panel) {
+        const int panelWidthPx = panel != nullptr ? panel->width() : 0;
+        const X11Pixels image =
+            x11_->next(drawingSurface().width() + panelWidthPx, drawingSurface().height());
+        if (image.data == nullptr) {
+            return;  // no image of that size can be had: this frame is not shown
         }
-        const int viewWidth = drawingSurface().width();
-        const bool overView = x < viewWidth;
-        panel_->pointer(
-            PointerEvent{kind, overView ? PointerEvent::Area::kView : PointerEvent::Area::kPanel,
-                         overView ? x : x - viewWidth, y, wheelSteps});
+        const Uint32 format = SDL_MasksToPixelFormatEnum(image.bitsPerPixel, image.redMask,
+                                                         image.greenMask, image.blueMask, 0);
+        ScreenPixels pixels(image.data, image.width, image.height, image.bytesPerLine, format);
+        copyToScreen(drawingSurface(), pixels, 0);
+        if (panel != nullptr) {
+            copyToScreen(*panel, pixels, drawingSurface().width());
+        }
+        x11_->present();
     }
 
-    // Puts the drawing surface, and the panel beside it, into the window's own pixels (on X11
-    // a shared-memory image the server reads straight from) and has the window system show
-    // them: the one copy between the drawn frame and the screen.
-    void present() {
-        if (presenter_ != nullptr) {
-            ScreenPixels pixels = presenter_->next(drawingSurface().width() + panelSurface_.width(),
-                                                   drawingSurface().height());
-            if (pixels.width() > 0) {
-                copyToScreen(drawingSurface(), pixels, 0);
-                copyToScreen(panelSurface_, pixels, drawingSurface().width());
-                presenter_->present();
-                return;
-            }
-            presenter_.reset();  // the server took no more images: SDL's way from now on
-        }
+    // Puts them into SDL's window surface and has SDL show it.
+    void presentThroughSdl(const Surface* panel) {
         SDL_Surface* screen = SDL_GetWindowSurface(window_);
         if (screen == nullptr) {
             return;
@@ -349,8 +312,8 @@ class SdlWindow final : public Window {
         }
         ScreenPixels pixels(*screen);
         copyToScreen(drawingSurface(), pixels, 0);
-        if (panel_ != nullptr) {
-            copyToScreen(panelSurface_, pixels, drawingSurface().width());
+        if (panel != nullptr) {
+            copyToScreen(*panel, pixels, drawingSurface().width());
         }
         if (SDL_MUSTLOCK(screen)) {
             SDL_UnlockSurface(screen);
@@ -359,22 +322,15 @@ class SdlWindow final : public Window {
     }
 
     SDL_Window* window_ = nullptr;
-    SidePanel* panel_ = nullptr;
-    Surface panelSurface_;
     std::unique_ptr<SdlBeep> beep_;
-    std::unique_ptr<X11Presenter> presenter_;
-    std::unique_ptr<X11Wait> wait_;
-    bool closed_ = false;
+    std::unique_ptr<X11Screen> x11_;  // on an X11 display
     bool beepPending_ = false;
-    SDL_Rect windowed_{};            // the window's place and size before it went full screen
-    bool placesItself_ = false;      // full screen by moving and sizing the window here
-    bool placedFullScreen_ = false;  // so placed now
 };
 
 }  // namespace
 
-std::unique_ptr<Window> openSdlWindow(std::string& error, const WindowRequest& request) {
-    auto window = std::make_unique<SdlWindow>();
+std::unique_ptr<Window> openWindow(const WindowRequest& request, std::string& error) {
+    auto window = std::make_unique<SdlWindow>(request);
     if (!window->open(error, request)) {
         return nullptr;
     }

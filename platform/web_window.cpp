@@ -55,6 +55,7 @@ WebWindow* gPageWindow = nullptr;
 
 class WebWindow final : public Window {
   public:
+    explicit WebWindow(const WindowRequest& request) : Window(request) {}
     ~WebWindow() override {
         if (gPageWindow == this) {
             gPageWindow = nullptr;
@@ -62,25 +63,21 @@ class WebWindow final : public Window {
     }
 
     bool open(std::string& error, const WindowRequest& request) {
-        panel_ = request.panel;
-        for (const char* id : {kViewCanvasId, panel_ != nullptr ? kPanelCanvasId : nullptr}) {
+        const bool hasPanel = request.panel != nullptr;
+        for (const char* id : {kViewCanvasId, hasPanel ? kPanelCanvasId : nullptr}) {
             if (id != nullptr && !quellon_page_has_canvas(id)) {
                 error = "the page has no canvas with the id \"" + std::string(id) + "\"";
                 return false;
             }
         }
-        const int panelWidth = panel_ != nullptr ? std::max(1, panel_->widthPx()) : 0;
-        quellon_page_open(kViewCanvasId, panel_ != nullptr ? kPanelCanvasId : nullptr,
-                          request.width, request.height, panelWidth);
+        quellon_page_open(kViewCanvasId, hasPanel ? kPanelCanvasId : nullptr, request.width,
+                          request.height, panelWidth());
         gPageWindow = this;
         // The canvases take red, green, blue and an opacity byte: the surfaces keep that byte
         // in every pixel as they are drawn, so they go to the page as they are, with no copy.
         drawingSurface().keepTopByte(kOpaque);
-        panelSurface_.keepTopByte(kOpaque);
-        resizeSurface(request.width, request.height);
-        if (panel_ != nullptr) {
-            panelSurface_.resize(panelWidth, request.height);
-        }
+        panelSurface().keepTopByte(kOpaque);
+        layOut(request.width + panelWidth(), request.height);
         return true;
     }
 
@@ -92,15 +89,16 @@ class WebWindow final : public Window {
     void show() override {}
 
     void refresh() override {
-        if (closed_) {
+        if (closed()) {
             return;
         }
         present(false, drawingSurface());
         // The view goes to its canvas at every refresh; the panel, which the page shows
         // beside it, once per frame the page shows.
-        if (panel_ != nullptr && quellon_page_frame_shown()) {
-            panel_->draw(panelSurface_);
-            present(true, panelSurface_);
+        if (panelWidth() > 0 && quellon_page_frame_shown()) {
+            if (const Surface* panel = drawPanel()) {
+                present(true, *panel);
+            }
         }
     }
 
@@ -148,7 +146,7 @@ class WebWindow final : public Window {
                 if (std::find(held_.begin(), held_.end(), event.keyCode) == held_.end()) {
                     held_.push_back(event.keyCode);
                 }
-                pressKey(events, panel_, event.keyCode, event.shiftState, event.repeat);
+                pressKey(events, event.keyCode, event.shiftState, event.repeat);
                 break;
             case PageEvent::Kind::kKeyUp:
                 held_.erase(std::remove(held_.begin(), held_.end(), event.keyCode), held_.end());
@@ -162,19 +160,18 @@ class WebWindow final : public Window {
                 held_.clear();
                 break;
             case PageEvent::Kind::kClose:
-                closed_ = true;
-                events.closeRequested();
+                close(events);
                 break;
             case PageEvent::Kind::kResize:
-                resizeSurface(event.width, event.height);
-                if (panel_ != nullptr) {
-                    panelSurface_.resize(panelSurface_.width(), drawingSurface().height());
-                }
+                layOut(event.width + panelWidth(), event.height);
                 break;
             case PageEvent::Kind::kPointer:
-                if (panel_ != nullptr) {
-                    panel_->pointer(event.pointer);
-                }
+                // The panel's canvas lies to the right of the view's.
+                point(event.pointer.kind,
+                      event.pointer.x + (event.pointer.area == PointerEvent::Area::kPanel
+                                             ? drawingSurface().width()
+                                             : 0),
+                      event.pointer.y, event.pointer.wheelSteps);
                 break;
         }
     }
@@ -197,13 +194,10 @@ class WebWindow final : public Window {
         }
     }
 
-    SidePanel* panel_ = nullptr;
-    Surface panelSurface_;
     std::vector<Colour> staging_;
     std::vector<PageEvent> pending_;
     std::vector<PageEvent> due_;  // those being handled
     std::vector<int> held_;       // keys down, by their codes
-    bool closed_ = false;
 };
 
 void queueEvent(const PageEvent& event) {
@@ -228,8 +222,8 @@ PageEvent pointer(PointerEvent::Kind kind, bool onPanel, int x, int y, int wheel
 
 }  // namespace
 
-std::unique_ptr<Window> openWebWindow(std::string& error, const WindowRequest& request) {
-    auto window = std::make_unique<WebWindow>();
+std::unique_ptr<Window> openWindow(const WindowRequest& request, std::string& error) {
+    auto window = std::make_unique<WebWindow>(request);
     if (!window->open(error, request)) {
         return nullptr;
     }

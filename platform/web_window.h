@@ -12,10 +12,8 @@
 
 namespace quellon {
 
-// Connects to the page's canvases; the drawing surface starts at the size asked for, and from
-// then on follows the size of the view canvas's box. On failure returns null and says why in
-// `error`.
-std::unique_ptr<Window> openWebWindow(std::string& error, const WindowRequest& request = {});
+// openWindow (platform/window.h) connects to the page's canvases; the drawing surface starts at
+// the size asked for, and from then on follows the size of the view canvas's box.
 
 // Offers `text` to the person at the page as a file named `name` to keep (a download).
 bool offerDownload(const std::string& name, const std::string& text, std::string& error);

@@ -1,25 +1,12 @@
 #include "platform/window.h"
 
+#include <algorithm>
+
 #include "gfx/font.h"
 
 namespace quellon {
 
-int vk::named(std::string_view name) {
-    struct Named {
-        std::string_view name;
-        int code;
-    };
-    static constexpr Named kKeys[] = {{"left", kLeft}, {"right", kRight}, {"up", kUp},
-                                      {"down", kDown}, {"comma", kComma}, {"period", kPeriod}};
-    for (const Named& key : kKeys) {
-        if (key.name == name) {
-            return key.code;
-        }
-    }
-    return 0;
-}
-
-Window::Window() : surface_(kClientWidthPx, kClientHeightPx, kBackground) {}
+Window::Window(const WindowRequest& request) : panel_(request.panel) {}
 
 void Window::homeText() {
     textX_ = 0;
@@ -27,22 +14,64 @@ void Window::homeText() {
 }
 
 void Window::print(std::string_view line) {
-    font::drawText(surface_, textX_, textY_, line, kTextColour);
+    font::drawText(drawingSurface(), textX_, textY_, line, kTextColour);
     textY_ += font::kLineHeightPx;
 }
 
-void Window::pressKey(WindowEvents& events, SidePanel* panel, int keyCode, int shiftState,
-                      bool repeat) {
+void Window::pressKey(WindowEvents& events, int keyCode, int shiftState, bool repeat) {
     events.keyDown(keyCode, shiftState);
-    if (panel != nullptr && !repeat) {
-        panel->command(keyCode, shiftState);
+    if (panel_ != nullptr && !repeat) {
+        panel_->command(keyCode, shiftState);
     }
 }
 
-void Window::resizeSurface(int width, int height) {
-    if (width != surface_.width() || height != surface_.height()) {
-        surface_.resize(width, height, kBackground);
+void Window::close(WindowEvents& events) {
+    events.closeRequested();
+    if (!closed_) {
+        closed_ = true;
+        leaveScreen();
     }
+}
+
+void Window::point(PointerEvent::Kind kind, int x, int y, int wheelSteps) {
+    if (panel_ == nullptr) {
+        return;
+    }
+    const int viewWidth = surface_.width();
+    const bool overView = x < viewWidth;
+    panel_->pointer(PointerEvent{kind,
+                                 overView ? PointerEvent::Area::kView : PointerEvent::Area::kPanel,
+                                 overView ? x : x - viewWidth, y, wheelSteps});
+}
+
+void Window::dropFile(const std::string& path) {
+    if (panel_ != nullptr) {
+        panel_->fileDropped(path);
+    }
+}
+
+int Window::panelWidth() const {
+    return panel_ != nullptr ? std::max(0, panel_->widthPx()) : 0;
+}
+
+void Window::layOut(int width, int height) {
+    width = std::max(0, width);
+    height = std::max(0, height);
+    const int panel = std::min(width, panelWidth());
+    if (width - panel != surface_.width() || height != surface_.height()) {
+        surface_.resize(width - panel, height, kBackground);
+    }
+    if (panel_ != nullptr && (panelSurface_.width() != panel || panelSurface_.height() != height)) {
+        panelSurface_.resize(panel, height);
+    }
+}
+
+Surface* Window::drawPanel() {
+    if (panel_ == nullptr) {
+        return nullptr;
+    }
+    panel_->draw(panelSurface_);
+    return &panelSurface_;
 }
 
 }  // namespace quellon

@@ -1,30 +1,19 @@
-// The verbs the program asks of its window system: the one window with its persistent
-// drawing surface, the events it delivers, the millisecond counter and the beep. A backend
-// (the SDL window for people, the headless one for tests) is chosen by what a program links.
+// The verbs the program asks of its window system: the one window with its persistent drawing
+// surface, the events it delivers, the millisecond counter and the beep. A backend (SDL for the
+// desktop, Win32, the browser, the headless one for tests) is chosen by what a program links;
+// each only translates its system's events and verbs. What every window does alike (closing,
+// hosting a panel beside the view, handing key presses on, the text) is done here, once.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
 
 #include "gfx/surface.h"
 #include "platform/side_panel.h"
 
 namespace quellon {
-
-// Windows virtual-key codes, the numbering in which key events arrive.
-namespace vk {
-inline constexpr int kShift = 16;
-inline constexpr int kLeft = 37;
-inline constexpr int kUp = 38;
-inline constexpr int kRight = 39;
-inline constexpr int kDown = 40;
-inline constexpr int kComma = 188;
-inline constexpr int kPeriod = 190;
-
-// The movement keys by the names scripts and pages give them: left, right, up, down, comma and
-// period; 0 for any other name.
-int named(std::string_view name);
-}  // namespace vk
 
 // Shift-state bits that accompany key events.
 inline constexpr int kShiftMask = 1;
@@ -48,22 +37,28 @@ class WindowEvents {
     ~WindowEvents() = default;
 };
 
+// What a program asks of its window when it opens: the title, the drawing surface's size at
+// start, and a panel beside it, if the program has one.
+struct WindowRequest {
+    const char* title = "Quellon";
+    int width = 0;
+    int height = 0;
+    SidePanel* panel = nullptr;
+};
+
 class Window {
   public:
-    static constexpr int kClientWidthPx = 307;
-    static constexpr int kClientHeightPx = 285;
     static constexpr Colour kBackground = kBlack;
     static constexpr Colour kTextColour = kWhite;
 
-    Window();
     virtual ~Window() = default;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
     // Start-up: makes the window visible; returns at once.
     virtual void show() = 0;
-    // Frame loop: puts the drawing surface's current image on screen now, without waiting
-    // for a vertical blank.
+    // Frame loop: puts the drawing surface's current image (and the panel's) on screen now,
+    // without waiting for a vertical blank.
     virtual void refresh() = 0;
     // Frame loop wait and end of every tick: hands every pending event to `events`, in the
     // order they came, then returns. A resize makes the drawing surface follow the client
@@ -86,40 +81,57 @@ class Window {
     virtual void setIcon(const Surface& image) = 0;
 
     // The persistent drawing surface: the client area's size, read live by the renderer.
-    Surface& drawingSurface() { return surface_; }
-    const Surface& drawingSurface() const { return surface_; }
-    float clientWidth() const { return static_cast<float>(surface_.width()); }
-    float clientHeight() const { return static_cast<float>(surface_.height()); }
+    virtual Surface& drawingSurface() { return surface_; }
+    float clientWidth() { return static_cast<float>(drawingSurface().width()); }
+    float clientHeight() { return static_cast<float>(drawingSurface().height()); }
 
     // Frame loop, at the clear: puts the text position back at the top-left corner. (The
     // view drawer writes the whole drawing surface each frame, background included.)
-    void homeText();
+    virtual void homeText();
     // Draws one line in the text colour at the text position (glyph pixels only; the
     // background shows between them) and moves the text position to the next line.
     virtual void print(std::string_view line);
 
   protected:
-    // Backends call this when the client area changes size.
-    void resizeSurface(int width, int height);
+    // The panel of the request, if any, is shown beside the drawing surface.
+    explicit Window(const WindowRequest& request);
+
     // Backends hand every key press here: the main window gets each one, the window system's
     // auto-repeats included (a repeat changes nothing there), and the panel, if any, gets it as
     // a command only when the key has just gone down.
-    static void pressKey(WindowEvents& events, SidePanel* panel, int keyCode, int shiftState,
-                         bool repeat);
+    void pressKey(WindowEvents& events, int keyCode, int shiftState, bool repeat);
+    // Backends hand every close request here: it is granted, and the first one takes the window
+    // off the screen (leaveScreen); the loop ends at the top of its next pass.
+    void close(WindowEvents& events);
+    bool closed() const { return closed_; }
+    // The pointer at (x, y) of the client area: the panel, if any, gets it in the coordinates
+    // of the area it is over, the view or the panel.
+    void point(PointerEvent::Kind kind, int x, int y, int wheelSteps = 0);
+    // A file dropped on the window: the panel, if any, opens it.
+    void dropFile(const std::string& path);
+    // The client area is now `width` by `height`: the panel keeps its width on the right, as
+    // far as it fits, and the drawing surface takes the rest (cleared to the background).
+    void layOut(int width, int height);
+    // At refresh: the panel, drawn for this frame; null for a window without one.
+    Surface* drawPanel();
+    int panelWidth() const;
+    Surface& panelSurface() { return panelSurface_; }
+
+    // Takes the window off the screen once a close request is granted.
+    virtual void leaveScreen() {}
 
   private:
+    SidePanel* panel_ = nullptr;
     Surface surface_;
+    Surface panelSurface_;
     int textX_ = 0;
     int textY_ = 0;
+    bool closed_ = false;
 };
 
-// What a program asks of its window when it opens: the title, the drawing surface's size at
-// start, and a panel beside it, if the program has one.
-struct WindowRequest {
-    const char* title = "Quellon";
-    int width = Window::kClientWidthPx;
-    int height = Window::kClientHeightPx;
-    SidePanel* panel = nullptr;
-};
+// Opens the window of the backend the program is built with, hidden, its drawing surface of
+// the size asked for with the panel, if any, to its right. On failure returns null and says why
+// in `error`, in one line. Each backend library defines it.
+std::unique_ptr<Window> openWindow(const WindowRequest& request, std::string& error);
 
 }  // namespace quellon

@@ -138,20 +138,11 @@ void drawCells(Surface& target, const RayMapView& view, const WorldMap& worldMap
     target.fill(map_colour::kOffGrid);
     const std::int64_t scale = view.scale;
     for (int row = 0; row < kMapSize; ++row) {
-        const std::int64_t top = view.originY + row * scale;
-        const auto y0 = static_cast<int>(std::clamp<std::int64_t>(top, 0, target.height()));
-        const auto y1 = static_cast<int>(std::clamp<std::int64_t>(top + scale, 0, target.height()));
-        for (int column = 0; column < kMapSize && y0 < y1; ++column) {
-            const std::int64_t left = view.originX + column * scale;
-            const auto x0 = static_cast<int>(std::clamp<std::int64_t>(left, 0, target.width()));
-            const auto x1 =
-                static_cast<int>(std::clamp<std::int64_t>(left + scale, 0, target.width()));
+        for (int column = 0; column < kMapSize; ++column) {
             const std::int16_t code = worldMap(column, row);
-            const Colour colour =
-                code >= 0 && code < kCellCodes ? kLevelColours[code] : map_colour::kOffGrid;
-            for (int y = y0; y < y1; ++y) {
-                std::fill(target.row(y) + x0, target.row(y) + x1, colour | target.topByte());
-            }
+            fillRect(target, view.originX + column * scale, view.originY + row * scale, scale,
+                     scale,
+                     code >= 0 && code < kCellCodes ? kLevelColours[code] : map_colour::kOffGrid);
         }
     }
 }

@@ -6,7 +6,7 @@ namespace quellon {
 
 namespace {
 
-constexpr float kWalkLimit = 63.0f;  // walks stop once a crossing leaves 0..63
+constexpr float kWalkLimit = kMapSize - 1;  // walks stop once a crossing leaves 0..kWalkLimit
 
 // One walk over one family of grid lines. Along the family's own axis the crossing always
 // holds a whole number; `back` is 1 when that axis is walked towards smaller values, so the

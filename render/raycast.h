@@ -1,5 +1,5 @@
-// The view: one ray per 3-pixel strip walked over the grid lines, the nearer wall hit
-// projected to a column and drawn by one stretched copy of a texture column.
+// The view: one ray per strip walked over the grid lines, the nearer wall hit projected to a
+// column and drawn by one stretched copy of a texture column.
 #pragma once
 
 #include <array>
@@ -8,14 +8,18 @@
 #include <vector>
 
 #include "math/angles.h"
-#include "render/textures.h"
 #include "world/level.h"
 #include "world/movement.h"
+#include "world/textures.h"
 
 namespace quellon {
 
 inline constexpr int kStripWidthPx = 3;
 inline constexpr int kFieldOfViewDegrees = 60;
+// The view's size when the window first opens: its client area as created. The view is cast
+// and drawn at whatever size the window has since.
+inline constexpr int kOpeningWidthPx = 307;
+inline constexpr int kOpeningHeightPx = 285;
 // Columns are never taken taller than this, so a wall touching the eye stays finite.
 inline constexpr std::int32_t kMaxWallHeightPx = 1 << 30;
 
@@ -27,7 +31,7 @@ enum class WalkLines : std::uint8_t { kHorizontal, kVertical };
 struct WallHit {
     float wallDist = 0.0f;       // to the wall point, not yet corrected for the ray's offset
     std::int16_t wallCode = 0;   // cell code from the chosen walk's register
-    std::int16_t texColumn = 0;  // 0..63
+    std::int16_t texColumn = 0;  // 0..kTextureSize-1
     // Which walk was chosen, and the crossing it ended on: the wall point the distance and
     // the texture column were taken from.
     WalkLines walk = WalkLines::kVertical;

@@ -9,7 +9,7 @@
 #endif
 
 #include "render/raycast.h"
-#include "render/textures.h"
+#include "world/textures.h"
 
 namespace quellon {
 

@@ -1,6 +1,7 @@
 #include "render/what_if.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -15,13 +16,6 @@ namespace {
 
 constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
 constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
-
-constexpr std::string_view kFisheye = "fisheye";
-constexpr std::string_view kFieldOfView = "fov";
-constexpr std::string_view kStripWidth = "strip";
-constexpr std::string_view kExactAngles = "exact-angles";
-constexpr std::string_view kScreenRays = "screen-rays";
-constexpr std::string_view kPlainWalls = "plain-walls";
 
 // fmod is exact, so only the one product rounds.
 double radiansOf(double degrees) {
@@ -99,19 +93,111 @@ std::string range(int lo, int hi) {
     return std::to_string(lo) + ".." + std::to_string(hi);
 }
 
-// Fills `target`'s pixels in the rectangle, clipped; the far edges may pass 32 bits.
-void fillRect(Surface& target, std::int64_t left, std::int64_t top, std::int64_t width,
-              std::int64_t height, Colour colour) {
-    const auto x0 = static_cast<int>(std::clamp<std::int64_t>(left, 0, target.width()));
-    const auto x1 = static_cast<int>(std::clamp<std::int64_t>(left + width, 0, target.width()));
-    const auto y0 = static_cast<int>(std::clamp<std::int64_t>(top, 0, target.height()));
-    const auto y1 = static_cast<int>(std::clamp<std::int64_t>(top + height, 0, target.height()));
-    for (int y = y0; y < y1 && x0 < x1; ++y) {
-        std::fill(target.row(y) + x0, target.row(y) + x1, (colour & 0xFFFFFF) | target.topByte());
+// Each rule with how it is read from and written into the rules; the table's order is the
+// order whatIfText lists them in.
+struct RuleEntry {
+    WhatIfRule rule;
+    int (*get)(const WhatIfRules&);
+    void (*set)(WhatIfRules&, int);
+};
+
+// Which way a rule that aims the rays sets them, and what switching it off leaves.
+void aim(WhatIfRules& rules, RayDirections rays, int on) {
+    if (on != 0) {
+        rules.rays = rays;
+    } else if (rules.rays == rays) {
+        rules.rays = RayDirections::kWholeDegrees;
     }
 }
 
+constexpr std::array kRuleEntries = {
+    RuleEntry{{"fisheye", "", "", 0, 1, ""},
+              [](const WhatIfRules& r) { return static_cast<int>(r.fisheye); },
+              [](WhatIfRules& r, int v) { r.fisheye = v != 0; }},
+    RuleEntry{{"fov", "D", "whole degrees", kMinWhatIfFieldOfViewDegrees,
+               kMaxWhatIfFieldOfViewDegrees, ""},
+              [](const WhatIfRules& r) { return r.fieldOfViewDegrees; },
+              [](WhatIfRules& r, int v) { r.fieldOfViewDegrees = v; }},
+    RuleEntry{{"strip", "N", "whole pixels", kMinWhatIfStripWidthPx, kMaxWhatIfStripWidthPx, ""},
+              [](const WhatIfRules& r) { return r.stripWidthPx; },
+              [](WhatIfRules& r, int v) { r.stripWidthPx = v; }},
+    RuleEntry{{"exact-angles", "", "", 0, 1, "screen-rays"},
+              [](const WhatIfRules& r) {
+                  return static_cast<int>(r.rays == RayDirections::kEqualAngles);
+              },
+              [](WhatIfRules& r, int v) { aim(r, RayDirections::kEqualAngles, v); }},
+    RuleEntry{
+        {"screen-rays", "", "", 0, 1, "exact-angles"},
+        [](const WhatIfRules& r) { return static_cast<int>(r.rays == RayDirections::kFlatScreen); },
+        [](WhatIfRules& r, int v) { aim(r, RayDirections::kFlatScreen, v); }},
+    RuleEntry{{"plain-walls", "", "", 0, 1, ""},
+              [](const WhatIfRules& r) { return static_cast<int>(r.plainWalls); },
+              [](WhatIfRules& r, int v) { r.plainWalls = v != 0; }},
+};
+
+// The rules alone, as whatIfRuleTable hands them out.
+std::array<WhatIfRule, kRuleEntries.size()> ruleTable() {
+    std::array<WhatIfRule, kRuleEntries.size()> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        table[i] = kRuleEntries[i].rule;
+    }
+    return table;
+}
+
+const RuleEntry* entryNamed(std::string_view name) {
+    const auto found = std::find_if(kRuleEntries.begin(), kRuleEntries.end(),
+                                    [&](const RuleEntry& e) { return e.rule.name == name; });
+    return found == kRuleEntries.end() ? nullptr : &*found;
+}
+
+// The rules as a list reads them: "fisheye, fov=D, ... or plain-walls".
+std::string ruleNames() {
+    std::string names;
+    for (std::size_t i = 0; i < kRuleEntries.size(); ++i) {
+        const WhatIfRule& rule = kRuleEntries[i].rule;
+        names += i == 0 ? "" : (i + 1 == kRuleEntries.size() ? " or " : ", ");
+        names += rule.name;
+        if (rule.takesValue()) {
+            names += '=';
+            names += rule.valueName;
+        }
+    }
+    return names;
+}
+
+std::string valueWanted(const WhatIfRule& rule) {
+    return std::string(rule.name) + " must be " + std::string(rule.name) + "=" +
+           std::string(rule.valueName) + ", " + std::string(rule.valueName) + " " +
+           std::string(rule.unit) + " in " + range(rule.lowest, rule.highest);
+}
+
 }  // namespace
+
+std::span<const WhatIfRule> whatIfRuleTable() {
+    static const std::array<WhatIfRule, kRuleEntries.size()> table = ruleTable();
+    return table;
+}
+
+int whatIfRuleValue(const WhatIfRules& rules, std::string_view name) {
+    const RuleEntry* entry = entryNamed(name);
+    return entry != nullptr ? entry->get(rules) : 0;
+}
+
+WhatIfParse withWhatIfRule(const WhatIfRules& rules, std::string_view name, int value) {
+    const RuleEntry* entry = entryNamed(name);
+    if (entry == nullptr) {
+        return {rules, "unknown rule " + quoted(name) + " (" + ruleNames() + ")"};
+    }
+    const WhatIfRule& rule = entry->rule;
+    if (value < rule.lowest || value > rule.highest) {
+        return {rules, rule.takesValue() ? valueWanted(rule) + ", not " + std::to_string(value)
+                                         : std::string(name) + " is 0 (off) or 1 (on), not " +
+                                               std::to_string(value)};
+    }
+    WhatIfParse result{rules, {}};
+    entry->set(result.rules, value);
+    return result;
+}
 
 WhatIfParse parseWhatIf(std::string_view list) {
     WhatIfParse result;
@@ -124,80 +210,59 @@ WhatIfParse parseWhatIf(std::string_view list) {
     };
     while (!list.empty()) {
         const std::size_t comma = list.find(',');
-        const std::string_view rule = list.substr(0, comma);
+        const std::string_view item = list.substr(0, comma);
         list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
-        if (rule.empty() || (comma != std::string_view::npos && list.empty())) {
+        if (item.empty() || (comma != std::string_view::npos && list.empty())) {
             return fail("an empty rule in the list");
         }
-        const std::size_t equals = rule.find('=');
-        const std::string_view name = rule.substr(0, equals);
+        const std::size_t equals = item.find('=');
+        const std::string_view name = item.substr(0, equals);
         const bool hasValue = equals != std::string_view::npos;
-        const std::string_view value = hasValue ? rule.substr(equals + 1) : std::string_view{};
-        const bool known = name == kFisheye || name == kFieldOfView || name == kStripWidth ||
-                           name == kExactAngles || name == kScreenRays || name == kPlainWalls;
-        if (!known) {
-            return fail("unknown rule " + quoted(rule) +
-                        " (fisheye, fov=D, strip=N, exact-angles, screen-rays or plain-walls)");
+        const std::string_view value = hasValue ? item.substr(equals + 1) : std::string_view{};
+        const RuleEntry* entry = entryNamed(name);
+        if (entry == nullptr) {
+            return fail("unknown rule " + quoted(item) + " (" + ruleNames() + ")");
         }
         if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
             return fail("rule " + std::string(name) + " given twice");
         }
         seen.push_back(name);
-        if (name == kFieldOfView || name == kStripWidth) {
-            const bool fov = name == kFieldOfView;
-            const int lo = fov ? kMinWhatIfFieldOfViewDegrees : kMinWhatIfStripWidthPx;
-            const int hi = fov ? kMaxWhatIfFieldOfViewDegrees : kMaxWhatIfStripWidthPx;
-            int& field = fov ? rules.fieldOfViewDegrees : rules.stripWidthPx;
-            if (!hasValue || !readValue(value, lo, hi, field)) {
-                return fail(std::string(name) + " must be " + std::string(name) +
-                            (fov ? "=D, D whole degrees in " : "=N, N whole pixels in ") +
-                            range(lo, hi) + ", not " + quoted(rule));
+        const WhatIfRule& rule = entry->rule;
+        if (rule.takesValue()) {
+            int number = 0;
+            if (!hasValue || !readValue(value, rule.lowest, rule.highest, number)) {
+                return fail(valueWanted(rule) + ", not " + quoted(item));
             }
+            entry->set(rules, number);
             continue;
         }
         if (hasValue) {
-            return fail(std::string(name) + " takes no value, not " + quoted(rule));
+            return fail(std::string(name) + " takes no value, not " + quoted(item));
         }
-        if (name == kFisheye) {
-            rules.fisheye = true;
-        } else if (name == kPlainWalls) {
-            rules.plainWalls = true;
-        } else {
-            const RayDirections rays =
-                name == kExactAngles ? RayDirections::kEqualAngles : RayDirections::kFlatScreen;
-            if (rules.rays != RayDirections::kWholeDegrees && rules.rays != rays) {
-                return fail("exact-angles and screen-rays aim the rays two ways; choose one");
-            }
-            rules.rays = rays;
+        if (!rule.excludes.empty() &&
+            std::find(seen.begin(), seen.end(), rule.excludes) != seen.end()) {
+            return fail(std::string(rule.excludes) + " and " + std::string(name) +
+                        " cannot be given together; choose one");
         }
+        entry->set(rules, 1);
     }
     return result;
 }
 
 std::string whatIfText(const WhatIfRules& rules) {
     std::string text;
-    const auto add = [&](std::string_view rule) {
-        text += text.empty() ? "" : ",";
-        text += rule;
-    };
     const WhatIfRules today;
-    if (rules.fisheye) {
-        add(kFisheye);
-    }
-    if (rules.fieldOfViewDegrees != today.fieldOfViewDegrees) {
-        add(std::string(kFieldOfView) + "=" + std::to_string(rules.fieldOfViewDegrees));
-    }
-    if (rules.stripWidthPx != today.stripWidthPx) {
-        add(std::string(kStripWidth) + "=" + std::to_string(rules.stripWidthPx));
-    }
-    if (rules.rays == RayDirections::kEqualAngles) {
-        add(kExactAngles);
-    }
-    if (rules.rays == RayDirections::kFlatScreen) {
-        add(kScreenRays);
-    }
-    if (rules.plainWalls) {
-        add(kPlainWalls);
+    for (const RuleEntry& entry : kRuleEntries) {
+        const int value = entry.get(rules);
+        if (value == entry.get(today)) {
+            continue;
+        }
+        text += text.empty() ? "" : ",";
+        text += entry.rule.name;
+        if (entry.rule.takesValue()) {
+            text += '=';
+            text += std::to_string(value);
+        }
     }
     return text;
 }

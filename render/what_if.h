@@ -12,7 +12,7 @@
 
 #include "gfx/surface.h"
 #include "render/raycast.h"
-#include "render/textures.h"
+#include "world/textures.h"
 
 namespace quellon {
 
@@ -72,6 +72,29 @@ struct WhatIfParse {
     std::string error;  // one line; empty on success
     bool ok() const { return error.empty(); }
 };
+
+// One rule as whoever offers the rules one by one sees it (the page's switches, the lab's keys).
+// A switch is 0 (off) or 1 (on); a rule with a value takes whole numbers lowest..highest.
+struct WhatIfRule {
+    std::string_view name;       // as a list gives it: "fisheye", "fov"
+    std::string_view valueName;  // "D" in fov=D; empty for a switch
+    std::string_view unit;       // what the value counts: "whole degrees"
+    int lowest = 0;
+    int highest = 1;
+    std::string_view excludes;  // the rule that cannot be on with it, or empty
+    bool takesValue() const { return !valueName.empty(); }
+};
+
+// Every rule, in the order whatIfText lists them.
+std::span<const WhatIfRule> whatIfRuleTable();
+
+// A rule's value in `rules`: a switch's 0 or 1, or its number; 0 for a name that is no rule.
+int whatIfRuleValue(const WhatIfRules& rules, std::string_view name);
+
+// `rules` with the one rule `name` set to `value`, and nothing else changed but the rule it
+// excludes, switched off when it is switched on. An unknown rule or a value out of its range is
+// an error, and leaves the rules as they were.
+WhatIfParse withWhatIfRule(const WhatIfRules& rules, std::string_view name, int value);
 
 // Reads a comma-separated list of rules: fisheye, fov=D, strip=N, exact-angles, screen-rays,
 // plain-walls. The empty list is no rule: today's picture. An unknown or malformed rule, a rule

@@ -8,6 +8,7 @@
 
 #include "app/frm_main.h"
 #include "platform/headless.h"
+#include "world/keys.h"
 
 namespace {
 std::atomic<long> allocations{0};

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "gfx/bmp.h"
+#include "formats/bmp.h"
 
 namespace quellon {
 namespace {

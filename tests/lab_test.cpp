@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "files/file_io.h"
-#include "files/maze_files.h"
+#include "formats/file_io.h"
+#include "formats/maze_files.h"
 #include "lab/lab_panel.h"
 #include "platform/headless.h"
 #include "render/raycast.h"
 #include "render/what_if.h"
+#include "world/keys.h"
 #include "world/level.h"
 
 namespace quellon {
@@ -25,9 +26,7 @@ bool saveMaze(const std::string& name, const WorldMap& maze, std::string& error)
 
 class LabTest : public ::testing::Test {
   protected:
-    LabTest()
-        : frm(window, loadCarriedImages(), FrmMain::Options{.keepFrameStrips = true}),
-          panel(&saveMaze) {
+    LabTest() : frm(window, loadCarriedImages()), panel(&saveMaze) {
         panel.saveTo(::testing::TempDir() + "lab_test_level.txt");
         panel.attach(frm);
         frm.startUp();
@@ -52,11 +51,11 @@ class LabTest : public ::testing::Test {
     HeadlessWindow window;
     FrmMain frm;
     LabPanel panel;
-    Surface panelSurface{LabPanel::kWidthPx, Window::kClientHeightPx};
+    Surface panelSurface{LabPanel::kWidthPx, kOpeningHeightPx};
 };
 
 TEST_F(LabTest, PaintingACellChangesTheStripsAsIfTheLevelHadIt) {
-    const std::vector<Strip> before = frm.frameStrips;
+    const std::vector<Strip> before = frm.frameStrips();
     ASSERT_EQ(before[52].hit.wallDist, 9.5f);
     click(2, 6);
     ASSERT_EQ(frm.worldMap(2, 6), 1) << "open floor becomes the first wall code";
@@ -66,14 +65,14 @@ TEST_F(LabTest, PaintingACellChangesTheStripsAsIfTheLevelHadIt) {
     std::vector<Strip> expected;
     castStrips(307, 285, Scene{frm.pose, painted, frm.trig},
                [&](const Strip& s) { expected.push_back(s); });
-    ASSERT_EQ(frm.frameStrips.size(), expected.size());
+    ASSERT_EQ(frm.frameStrips().size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(frm.frameStrips[i].hit.wallDist, expected[i].hit.wallDist) << "strip " << i;
-        EXPECT_EQ(frm.frameStrips[i].hit.wallCode, expected[i].hit.wallCode) << "strip " << i;
-        EXPECT_EQ(frm.frameStrips[i].wallTop, expected[i].wallTop) << "strip " << i;
+        EXPECT_EQ(frm.frameStrips()[i].hit.wallDist, expected[i].hit.wallDist) << "strip " << i;
+        EXPECT_EQ(frm.frameStrips()[i].hit.wallCode, expected[i].hit.wallCode) << "strip " << i;
+        EXPECT_EQ(frm.frameStrips()[i].wallTop, expected[i].wallTop) << "strip " << i;
     }
-    EXPECT_EQ(frm.frameStrips[52].hit.wallDist, 3.5f) << "the centre ray now stops at row 6";
-    EXPECT_EQ(frm.frameStrips[52].hit.wallCode, 1);
+    EXPECT_EQ(frm.frameStrips()[52].hit.wallDist, 3.5f) << "the centre ray now stops at row 6";
+    EXPECT_EQ(frm.frameStrips()[52].hit.wallCode, 1);
 
     // Five more clicks go through the other wall codes and back to open floor.
     for (int code = 2; code <= kLastWallCode; ++code) {
@@ -102,14 +101,14 @@ TEST_F(LabTest, TheOuterRingAndThePlayersCellCannotBePainted) {
         }
     }
     frame();
-    EXPECT_EQ(frm.frameStrips.size(), 103u);
+    EXPECT_EQ(frm.frameStrips().size(), 103u);
 }
 
 TEST_F(LabTest, PickingZoomingAndSavingTheGrid) {
     panel.pointer(PointerEvent{PointerEvent::Kind::kMove, PointerEvent::Area::kView, 160, 40});
     EXPECT_EQ(panel.pickedStrip(), 53);
     frame();
-    EXPECT_FALSE(frm.frameTrace.reads.empty()) << "the picked strip's walks are traced";
+    EXPECT_FALSE(frm.frameTrace().reads.empty()) << "the picked strip's walks are traced";
     panel.pointer(PointerEvent{PointerEvent::Kind::kMove, PointerEvent::Area::kView, 5000, 40});
     EXPECT_EQ(panel.pickedStrip(), 53) << "beyond the last strip the pick stays";
 
@@ -170,7 +169,7 @@ TEST_F(LabTest, KeysChangeOneRuleAtATimeAndTheFrameFollowsThem) {
     const auto framed = [&](const WhatIfRules& rules) {
         std::vector<Strip> strips;
         castWhatIfStrips(307, 285, Scene{frm.pose, frm.worldMap, frm.trig}, rules, strips);
-        return strips == frm.frameStrips;
+        return strips == frm.frameStrips();
     };
     press(LabPanel::kFisheyeKey);
     EXPECT_TRUE(framed(parseWhatIf("fisheye").rules));
@@ -208,12 +207,12 @@ TEST_F(LabTest, SteppingPausesTheWorldAndAddsOneStripAtATime) {
     frm.GameCode();
     EXPECT_EQ(frm.pose.playerY, 11.999999f) << "a paused world stays where it is";
     frame();
-    EXPECT_TRUE(frm.frameStrips.empty());
+    EXPECT_TRUE(frm.frameStrips().empty());
     for (int i = 0; i < 10; ++i) {
         panel.command(LabPanel::kNextStripKey, 0);
     }
     frame();
-    ASSERT_EQ(frm.frameStrips.size(), 10u);
+    ASSERT_EQ(frm.frameStrips().size(), 10u);
     EXPECT_EQ(panel.pickedStrip(), 9) << "the map marks the crossings of the strip just added";
     // Only the first ten columns are drawn: the rest of the view is background.
     HeadlessWindow whole;
@@ -231,7 +230,7 @@ TEST_F(LabTest, SteppingPausesTheWorldAndAddsOneStripAtATime) {
     }
     panel.command(LabPanel::kNextStripKey, kShiftMask);
     frame();
-    EXPECT_EQ(frm.frameStrips.size(), 103u) << "Shift+N finishes the frame";
+    EXPECT_EQ(frm.frameStrips().size(), 103u) << "Shift+N finishes the frame";
     panel.command(LabPanel::kStepKey, 0);
     frm.keyState[vk::kUp] = kFalse;
     frm.keyState[vk::kDown] = kTrue;

@@ -8,9 +8,9 @@
 
 #include "app/frm_main.h"
 #include "assets/images.h"
-#include "gfx/bmp.h"
+#include "formats/bmp.h"
+#include "formats/level_text.h"
 #include "world/level.h"
-#include "world/level_text.h"
 
 namespace quellon {
 namespace {

@@ -14,12 +14,12 @@
 
 #include "app/frm_main.h"
 #include "assets/images.h"
-#include "files/file_io.h"
-#include "files/maze_code.h"
-#include "files/maze_files.h"
-#include "files/png.h"
-#include "gfx/bmp.h"
-#include "world/level_text.h"
+#include "formats/bmp.h"
+#include "formats/file_io.h"
+#include "formats/level_text.h"
+#include "formats/maze_deflate.h"
+#include "formats/maze_files.h"
+#include "formats/png.h"
 
 namespace quellon {
 namespace {

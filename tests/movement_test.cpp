@@ -7,6 +7,7 @@
 
 #include "app/frm_main.h"
 #include "platform/headless.h"
+#include "world/keys.h"
 #include "world/movement.h"
 
 namespace quellon {

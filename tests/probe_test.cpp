@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "files/file_io.h"
-#include "gfx/bmp.h"
+#include "formats/bmp.h"
+#include "formats/file_io.h"
 #include "platform/headless.h"
 #include "tools/probe_input.h"
 
@@ -38,11 +38,11 @@ TEST(ProbeInputTest, AcceptsEachCommandWithItsArguments) {
     r = parse({"frame", "2.5", "2.5", "0", "640", "480", "out.png"});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.command.out, "out.png");
-    EXPECT_EQ(r.command.format, Command::Format::kPng);
+    EXPECT_EQ(r.command.format, FileFormat::kPng);
     EXPECT_EQ(parse({"frame", "2.5", "2.5", "0", "9", "9", "A.BMP"}).command.format,
-              Command::Format::kBmp);
+              FileFormat::kBmp);
     EXPECT_EQ(parse({"frame", "2.5", "2.5", "0", "9", "9", "dir.bmp/x.Png"}).command.format,
-              Command::Format::kPng);
+              FileFormat::kPng);
     r = parse({"walk"});
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.command.x, 2.5f);

@@ -21,6 +21,7 @@
 #include "gfx/font.h"
 #include "platform/headless.h"
 #include "render/raycast.h"
+#include "world/keys.h"
 #include "world/movement.h"
 
 namespace quellon {
@@ -388,8 +389,8 @@ class Soak {
                 width = static_cast<int>(rng_.range(1, 3));
                 height = static_cast<int>(rng_.range(1, 3));
             } else if (kind < 90) {
-                width = Window::kClientWidthPx;
-                height = Window::kClientHeightPx;
+                width = kOpeningWidthPx;
+                height = kOpeningHeightPx;
             } else {
                 // Window sizes people use; they stay a while, then the window is made small.
                 static constexpr int kSizes[][2] = {

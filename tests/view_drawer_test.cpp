@@ -10,8 +10,8 @@
 
 #include "gfx/surface.h"
 #include "render/raycast.h"
-#include "render/textures.h"
 #include "render/view_drawer.h"
+#include "world/textures.h"
 
 namespace quellon {
 namespace {

@@ -44,9 +44,7 @@ WhatIfRules rulesOf(std::string_view list) {
 
 class WhatIfTest : public ::testing::Test {
   protected:
-    WhatIfTest() : frm(window, loadCarriedImages(), FrmMain::Options{.keepFrameStrips = true}) {
-        frm.startUp();
-    }
+    WhatIfTest() : frm(window, loadCarriedImages()) { frm.startUp(); }
 
     Scene scene() const { return Scene{frm.pose, frm.worldMap, frm.trig}; }
 
@@ -70,8 +68,8 @@ class WhatIfTest : public ::testing::Test {
     Surface frame(const View& v, const WhatIfRules* rules, int stripsToDraw = kAllStrips) {
         frm.pose = v.pose;
         window.resize(v.width, v.height);
-        frm.whatIf = rules;
-        frm.stripsToDraw = stripsToDraw;
+        frm.setRules(rules != nullptr ? *rules : WhatIfRules{});
+        frm.limitStrips(stripsToDraw);
         frm.clear();
         frm.Raycast();
         return window.drawingSurface();
@@ -108,7 +106,8 @@ TEST_F(WhatIfTest, APartialFrameIsTheFullFrameCutShortAtItsStrip) {
             const int count = static_cast<int>(all.size());
             for (const int limit : {0, 1, count / 2, count - 1, count, count + 7}) {
                 const Surface partial = frame(v, &rules, limit);
-                ASSERT_EQ(frm.frameStrips.size(), static_cast<std::size_t>(std::min(limit, count)));
+                ASSERT_EQ(frm.frameStrips().size(),
+                          static_cast<std::size_t>(std::min(limit, count)));
                 const long drawnPx = static_cast<long>(std::min(limit, count)) * rules.stripWidthPx;
                 for (int y = 0; y < v.height; ++y) {
                     for (int x = 0; x < v.width; ++x) {
@@ -117,8 +116,8 @@ TEST_F(WhatIfTest, APartialFrameIsTheFullFrameCutShortAtItsStrip) {
                             << describe(v, list);
                     }
                 }
-                for (std::size_t i = 0; i < frm.frameStrips.size(); ++i) {
-                    ASSERT_TRUE(frm.frameStrips[i] == all[i]) << "strip " << i;
+                for (std::size_t i = 0; i < frm.frameStrips().size(); ++i) {
+                    ASSERT_TRUE(frm.frameStrips()[i] == all[i]) << "strip " << i;
                 }
             }
         }
@@ -204,7 +203,7 @@ TEST_F(WhatIfTest, PlainWallsAreTheirCodesColourHalvedWhereTheVerticalWalkWon) {
     int fullStrips = 0;
     for (const View& v : kViews) {
         const Surface picture = frame(v, &rules);
-        for (const Strip& s : frm.frameStrips) {
+        for (const Strip& s : frm.frameStrips()) {
             const Colour level = kLevelColours[static_cast<std::size_t>(s.hit.wallCode)];
             const bool halved = s.hit.walk == WalkLines::kVertical;
             (halved ? halvedStrips : fullStrips) += 1;

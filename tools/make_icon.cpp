@@ -6,9 +6,10 @@
 #include <string_view>
 
 #include "assets/images.h"
-#include "files/file_io.h"
-#include "files/png.h"
-#include "gfx/bmp.h"
+#include "formats/bmp.h"
+#include "formats/file_format.h"
+#include "formats/file_io.h"
+#include "formats/png.h"
 #include "text/one_line.h"
 #include "tools/scale.h"
 #include "tools/tool.h"
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
                     quellon::quoted(sizeText));
     }
     const std::string_view out = argv[2];
-    if (!out.ends_with(".png")) {
+    if (quellon::fileFormatOf(out) != quellon::FileFormat::kPng) {
         return fail("OUT must end in .png, not " + quellon::quoted(out));
     }
     const quellon::BmpResult texture =

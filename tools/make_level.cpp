@@ -1,8 +1,9 @@
 // quellon-make-level GRID.txt OUT.bmp|OUT.png: turns a level grid into its level image.
 #include <string>
 
-#include "files/file_io.h"
-#include "files/maze_files.h"
+#include "formats/file_format.h"
+#include "formats/file_io.h"
+#include "formats/maze_files.h"
 #include "tools/tool.h"
 
 namespace {
@@ -24,8 +25,7 @@ int main(int argc, char** argv) {
         return kTool.wrongArguments(argc, "GRID.txt OUT.bmp|OUT.png");
     }
     const std::string out = argv[2];
-    const std::string ending = out.size() >= 4 ? out.substr(out.size() - 4) : "";
-    if (ending != ".bmp" && ending != ".png") {
+    if (quellon::fileFormatOf(out) == quellon::FileFormat::kGrid) {
         return kTool.fail("OUT must end in .bmp or .png, not \"" + out + "\"");
     }
     const quellon::ImageResult level = quellon::readLevelFile(argv[1]);

@@ -7,24 +7,29 @@
 
 #include "app/frm_main.h"
 #include "app/maze_options.h"
-#include "files/file_io.h"
-#include "files/maze_code.h"
-#include "files/png.h"
-#include "gfx/bmp.h"
+#include "app/options.h"
+#include "formats/bmp.h"
+#include "formats/file_io.h"
+#include "formats/level_text.h"
+#include "formats/maze_deflate.h"
+#include "formats/png.h"
 #include "platform/headless.h"
+#include "render/frame.h"
 #include "render/ray_map.h"
 #include "render/raycast.h"
 #include "render/what_if.h"
 #include "tools/probe_input.h"
 #include "tools/tool.h"
-#include "world/level_text.h"
 
 namespace {
 
 using quellon::probe::Command;
 
 const quellon::Tool& tool() {
-    static const quellon::Tool probe{"quellon-probe", quellon::probe::usage()};
+    // The usage, and the maze options' own help.
+    static const std::string usage =
+        quellon::probe::usage() + quellon::optionsHelp(quellon::mazeOptions());
+    static const quellon::Tool probe{"quellon-probe", usage};
     return probe;
 }
 
@@ -42,12 +47,6 @@ void appendFloat(std::string& out, double value) {
 bool writeStdout(const std::string& text) {
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
            std::fflush(stdout) == 0;
-}
-
-void placePlayer(quellon::FrmMain& frm, const Command& command) {
-    frm.pose.playerX = command.x;
-    frm.pose.playerY = command.y;
-    frm.pose.playerAngle = command.angle;
 }
 
 // A strip as one line: stripX rayOffset rayAngle wallDist wallCode texColumn distance
@@ -72,29 +71,20 @@ void appendRead(std::string& out, const quellon::CellRead& read) {
     out += line;
 }
 
-quellon::Scene sceneOf(const quellon::FrmMain& frm) {
-    return quellon::Scene{frm.pose, frm.worldMap, frm.trig};
-}
-
 bool fractionalOffsets(const Command& command) {
     return command.whatIf && command.whatIf->fractionalAngles();
 }
 
-// The strips the command asks for: the exact cast's, or under its rules and up to its strip.
+quellon::FrameRules frameRulesOf(const Command& command) {
+    return quellon::FrameRules{command.whatIf.value_or(quellon::WhatIfRules{}), command.untilStrip};
+}
+
+// The strips of the frame the command asks for.
 std::vector<quellon::Strip> stripsOf(const quellon::FrmMain& frm, const Command& command,
                                      quellon::StripTrace* trace) {
-    const auto width = static_cast<float>(command.width);
-    const auto height = static_cast<float>(command.height);
     std::vector<quellon::Strip> strips;
-    if (command.whatIf || command.untilStrip != quellon::kAllStrips) {
-        quellon::castWhatIfStrips(width, height, sceneOf(frm),
-                                  command.whatIf.value_or(quellon::WhatIfRules{}), strips,
-                                  command.untilStrip, trace);
-    } else {
-        quellon::castStrips(
-            width, height, sceneOf(frm), [&](const quellon::Strip& s) { strips.push_back(s); },
-            trace);
-    }
+    quellon::castFrame(static_cast<float>(command.width), static_cast<float>(command.height),
+                       frm.scene(), frameRulesOf(command), strips, trace);
     return strips;
 }
 
@@ -108,7 +98,7 @@ int cast(quellon::FrmMain& frm, const Command& command) {
 
 // Writes the picture in the format OUT names; false with the reason in `error` if it cannot.
 bool writePicture(const Command& command, const quellon::Surface& picture, std::string& error) {
-    const std::vector<std::uint8_t> bytes = command.format == Command::Format::kPng
+    const std::vector<std::uint8_t> bytes = command.format == quellon::FileFormat::kPng
                                                 ? quellon::encodePng(picture)
                                                 : quellon::encodeBmp(picture);
     if (bytes.empty()) {
@@ -120,10 +110,9 @@ bool writePicture(const Command& command, const quellon::Surface& picture, std::
 
 int frame(quellon::FrmMain& frm, quellon::HeadlessWindow& window, const Command& command) {
     window.resize(command.width, command.height);
-    if (command.whatIf) {
-        frm.whatIf = &*command.whatIf;
-    }
-    frm.stripsToDraw = command.untilStrip;
+    const quellon::FrameRules rules = frameRulesOf(command);
+    frm.setRules(rules.whatIf);
+    frm.limitStrips(rules.stripsToDraw);
     frm.clear();
     frm.Raycast();
     std::string error;
@@ -146,7 +135,7 @@ int map(quellon::FrmMain& frm, const Command& command) {
     if (command.strip >= 0) {
         chosen = quellon::ChosenStrip{command.strip, trace.reads};
     }
-    quellon::drawRayMap(picture, view, sceneOf(frm), strips, chosen);
+    quellon::drawRayMap(picture, view, frm.scene(), strips, chosen);
     std::string error;
     if (!writePicture(command, picture, error)) {
         return fail(error);
@@ -209,20 +198,22 @@ int main(int argc, char** argv) {
     if (command.kind == Command::Kind::kHelp) {
         return tool().help();
     }
-    quellon::HeadlessWindow window;
-    quellon::FrmMain frm(window, quellon::loadCarriedImages());
     // The maze and walls the options name, read as quellon reads them.
-    std::string error;
-    const bool given =
-        (command.level.empty() || quellon::applyLevelOption(command.level, frm.holders, error)) &&
-        (command.maze.empty() || quellon::applyMazeCodeOption(command.maze, frm.holders, error)) &&
-        (command.textures.empty() ||
-         quellon::applyTexturesOption(command.textures, frm.holders, error));
-    if (!given) {
-        return fail(error);
+    quellon::StartSettings start{quellon::loadCarriedImages(), {}, {}};
+    for (const quellon::ProgramOption& option : quellon::mazeOptions()) {
+        const std::string_view name = option.name;
+        const std::string& value = name == "--level"  ? command.level
+                                   : name == "--maze" ? command.maze
+                                                      : command.textures;
+        std::string error;
+        if (!value.empty() && !option.apply(value, start, error)) {
+            return fail(error);
+        }
     }
+    quellon::HeadlessWindow window;
+    quellon::FrmMain frm(window, start.images);
     frm.startUp();
-    placePlayer(frm, command);
+    frm.placePlayer(quellon::Pose{command.x, command.y, command.angle});
     switch (command.kind) {
         case Command::Kind::kCast:
             return cast(frm, command);

@@ -6,9 +6,9 @@
 #include <span>
 #include <string>
 
-#include "platform/window.h"
+#include "formats/level_text.h"
 #include "text/one_line.h"
-#include "world/level_text.h"
+#include "world/keys.h"
 
 namespace quellon::probe {
 
@@ -27,7 +27,7 @@ const std::string& usage() {
         "cast   prints one line per strip of the view from the pose, left to right:\n"
         "       stripX rayOffset rayAngle wallDist wallCode texColumn distance wallHeight wallTop\n"
         "       (distance is corrected for the ray's offset; the default size is " +
-        std::to_string(Window::kClientWidthPx) + " by " + std::to_string(Window::kClientHeightPx) +
+        std::to_string(kOpeningWidthPx) + " by " + std::to_string(kOpeningHeightPx) +
         ")\n"
         "frame  writes the view as the window draws it, without the text, as a 24-bit BMP\n"
         "       when OUT ends in .bmp, as a PNG when it ends in .png\n"
@@ -72,12 +72,8 @@ const std::string& usage() {
         "With exact-angles or screen-rays, cast prints rayOffset with %.9g, as rayAngle.\n"
         "--until-strip K draws only strips 0..K-1 (all of them if K is more), the rest of the\n"
         "view background, and maps only their rays.\n"
-        "--level reads the level from a file instead of the level carried in the program: a\n"
-        "grid in the form of assets/level.txt (as quellon-lab saves it), or a 64 by 64 level\n"
-        "image (.bmp or .png) in the level's six colours. --maze reads it from a maze code.\n"
-        "--textures takes the walls' textures from DIR/texture1 .. texture5 (.bmp or .png,\n"
-        "64 by 64); a wall whose file is missing keeps its carried texture.\n"
-        "Bad input is reported on stderr with exit status 2.\n";
+        "Bad input is reported on stderr with exit status 2.\n"
+        "MAZE: another maze or walls instead of those carried in the program:\n";
     return text;
 }
 
@@ -128,27 +124,6 @@ std::string readSize(const std::vector<std::string_view>& args, std::size_t at, 
     return {};
 }
 
-// The image format named by the file name's ending, ignoring case; false for any other name.
-bool formatOf(std::string_view name, Command::Format& format) {
-    constexpr std::size_t kEndingSize = 4;
-    if (name.size() < kEndingSize) {
-        return false;
-    }
-    std::string ending(name.substr(name.size() - kEndingSize));
-    for (char& c : ending) {
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    if (ending == ".bmp") {
-        format = Command::Format::kBmp;
-        return true;
-    }
-    if (ending == ".png") {
-        format = Command::Format::kPng;
-        return true;
-    }
-    return false;
-}
-
 CommandResult failure(std::string why) {
     return {Command{}, std::move(why)};
 }
@@ -173,7 +148,8 @@ std::string readOut(std::string_view text, Command& c) {
     if (c.out.empty()) {
         return "OUT must name a file";
     }
-    if (!formatOf(c.out, c.format)) {
+    c.format = fileFormatOf(c.out);
+    if (c.format == FileFormat::kGrid) {
         return "OUT must end in .bmp or .png, not " + quoted(text);
     }
     return {};

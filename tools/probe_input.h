@@ -8,12 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/frm_main.h"
+#include "formats/file_format.h"
 #include "gfx/surface.h"
-#include "platform/window.h"
 #include "render/ray_map.h"
+#include "render/raycast.h"
 #include "render/what_if.h"
 #include "world/level.h"
+#include "world/movement.h"
 
 namespace quellon::probe {
 
@@ -25,17 +26,15 @@ inline constexpr int kMaxKeyCode = 65535;
 
 struct Command {
     enum class Kind { kHelp, kCast, kFrame, kWalk, kMap, kMazeCode, kMazeGrid };
-    // How a frame or map is written, by OUT's ending (.bmp or .png, in either case).
-    enum class Format { kBmp, kPng };
     Kind kind = Kind::kHelp;
     // Unless given: the start pose, and the window's size as created.
     float x = kStartX;
     float y = kStartY;
     float angle = 0.0f;
-    int width = Window::kClientWidthPx;
-    int height = Window::kClientHeightPx;
-    std::string out;  // frame and map: the file to write
-    Format format = Format::kBmp;
+    int width = kOpeningWidthPx;
+    int height = kOpeningHeightPx;
+    std::string out;                       // frame and map: the file to write
+    FileFormat format = FileFormat::kBmp;  // by OUT's name: a BMP or a PNG
     std::string level;     // --level: a level file to use instead of the carried level image
     std::string maze;      // --maze: a maze code to use instead of it
     std::string textures;  // --textures: a folder of wall textures to use instead of the carried
@@ -72,7 +71,7 @@ struct WalkScriptResult {
 // period) or by decimal virtual-key code. Empty lines and lines starting with '#' are skipped.
 WalkScriptResult parseWalkScript(std::string_view text);
 
-// The usage text, as --help prints it.
+// The usage text, as --help prints it, but for the maze options (MAZE), whose help is theirs.
 const std::string& usage();
 
 }  // namespace quellon::probe

@@ -6,6 +6,7 @@
 "use strict";
 
 const MAZE_IN_LINK = /^#maze=(.*)$/;
+const PNG = 2; // what quellon_file_format says of a PNG
 
 // The line under the heading that says what happened.
 function say(line) {
@@ -27,10 +28,27 @@ function withText(program, text, use) {
   return withBytes(program, new TextEncoder().encode(`${text}\0`), (at) => use(at));
 }
 
-// The bytes the program handed back last.
-function handedBack(program, count) {
-  const at = program._quellon_maze_bytes();
-  return program.HEAPU8.slice(at, at + count);
+// Calls an export that answers into a buffer the page owns (`call(at, capacity)` returns how
+// much it had to say, or -1 when it has no answer) and returns the bytes it wrote; a buffer too
+// small is made larger and the call made again. A text takes one byte more, its closing zero.
+function answered(program, call, capacity = 256, terminator = 0) {
+  for (;;) {
+    const at = program._malloc(capacity);
+    try {
+      const length = call(at, capacity);
+      if (length < 0) return null;
+      if (length + terminator <= capacity) return program.HEAPU8.slice(at, at + length);
+      capacity = length + terminator;
+    } finally {
+      program._free(at);
+    }
+  }
+}
+
+// The same for an export that answers in text.
+function answeredText(program, call) {
+  const bytes = answered(program, call, 256, 1);
+  return bytes === null ? null : new TextDecoder().decode(bytes);
 }
 
 async function streamed(bytes, transform, limit) {
@@ -59,9 +77,15 @@ async function streamed(bytes, transform, limit) {
 // The maze of a code, unpacked and handed to the program: where it starts, or where it goes
 // now. Returns the program's error, or "" when the maze is open.
 async function openCode(program, code) {
-  const count = withText(program, code, (at) => program._quellon_maze_packed(at));
-  if (count < 0) return program.UTF8ToString(program._quellon_maze_error());
-  const packed = handedBack(program, count);
+  let why = "";
+  const packed = withText(program, code, (codeAt) =>
+    answered(program, (at, capacity) => {
+      const count = program._quellon_maze_packed(codeAt, at, capacity, at, capacity);
+      if (count < 0) why = program.UTF8ToString(at);
+      return count;
+    }),
+  );
+  if (packed === null) return why;
   const cells = program._quellon_maze_cell_count();
   let unpacked = new Uint8Array(0);
   let damaged = false;
@@ -70,15 +94,19 @@ async function openCode(program, code) {
   } catch (e) {
     damaged = true;
   }
-  const opened = withBytes(program, unpacked.subarray(0, cells), (at) =>
-    program._quellon_open_maze_cells(
-      at,
-      Math.min(unpacked.length, cells),
-      unpacked.length > cells,
-      damaged,
+  return withBytes(program, unpacked.subarray(0, cells), (cellsAt) =>
+    answeredText(program, (at, capacity) =>
+      program._quellon_open_maze_cells(
+        program.me,
+        cellsAt,
+        Math.min(unpacked.length, cells),
+        unpacked.length > cells,
+        damaged,
+        at,
+        capacity,
+      ),
     ),
   );
-  return opened ? "" : program.UTF8ToString(program._quellon_maze_error());
 }
 
 // The maze of the page's #maze= link: the program's error, "" when it is open, or null when the
@@ -95,12 +123,11 @@ async function openFile(program, file) {
     return;
   }
   const bytes = new Uint8Array(await file.arrayBuffer());
-  const signature = [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a];
-  const png =
-    /\.png$/i.test(file.name) ||
-    (!/\.bmp$/i.test(file.name) && signature.every((byte, i) => bytes[i] === byte));
-  let opened;
-  if (png) {
+  const format = withText(program, file.name, (name) =>
+    withBytes(program, bytes, (at, length) => program._quellon_file_format(name, at, length)),
+  );
+  let error;
+  if (format === PNG) {
     let bitmap;
     try {
       // The numbers stored in the file, as the desktop reads them: no colour management.
@@ -118,26 +145,46 @@ async function openFile(program, file) {
     const context = canvas.getContext("2d", { willReadFrequently: true });
     context.drawImage(bitmap, 0, 0);
     const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
-    opened = withText(program, file.name, (name) =>
-      withBytes(program, pixels, (at) =>
-        program._quellon_open_maze_picture(name, at, bitmap.width, bitmap.height),
+    error = withText(program, file.name, (name) =>
+      withBytes(program, pixels, (pixelsAt) =>
+        answeredText(program, (at, capacity) =>
+          program._quellon_open_maze_picture(
+            program.me,
+            name,
+            pixelsAt,
+            bitmap.width,
+            bitmap.height,
+            at,
+            capacity,
+          ),
+        ),
       ),
     );
   } else {
-    opened = withText(program, file.name, (name) =>
-      withBytes(program, bytes, (at, length) => program._quellon_open_maze_file(name, at, length)),
+    error = withText(program, file.name, (name) =>
+      withBytes(program, bytes, (bytesAt, length) =>
+        answeredText(program, (at, capacity) =>
+          program._quellon_open_maze_file(program.me, name, bytesAt, length, at, capacity),
+        ),
+      ),
     );
   }
-  say(opened ? `Opened ${file.name}.` : program.UTF8ToString(program._quellon_maze_error()));
+  say(error ? error : `Opened ${file.name}.`);
 }
 
 // Puts the page's address with the code of the maze walked now into the address bar and on the
 // clipboard.
 async function copyLink(program) {
-  const cells = handedBack(program, program._quellon_maze_cells());
+  const cells = answered(
+    program,
+    (at, capacity) => program._quellon_maze_cells(program.me, at, capacity),
+    program._quellon_maze_cell_count(),
+  );
   const packed = await streamed(cells, new CompressionStream("deflate-raw"), Infinity);
-  const code = withBytes(program, packed, (at, length) =>
-    program.UTF8ToString(program._quellon_maze_code(at, length)),
+  const code = withBytes(program, packed, (packedAt, length) =>
+    answeredText(program, (at, capacity) =>
+      program._quellon_maze_code(packedAt, length, at, capacity),
+    ),
   );
   const link = `${location.href.split("#")[0]}#maze=${code}`;
   history.replaceState(null, "", link);
@@ -176,26 +223,40 @@ function holdButtons(program) {
   }
 }
 
-// The switches beside the map: each change puts the rules they show in force; what the keys
-// change is read back and shown.
 // A button that acts on a click without taking the keys' focus from the maze.
 function onClick(button, action) {
   button.addEventListener("mousedown", (e) => e.preventDefault());
   button.addEventListener("click", action);
 }
 
+// The switches beside the map, one per rule the program offers (its rule table: names, the
+// lab's keys and labels, today's values and the values the lab steps through, which rules
+// exclude each other): each change puts the rules they show in force, and what the keys change
+// is read back and shown.
 function ruleSwitches(program) {
-  const switches = Object.fromEntries(
-    [...document.querySelectorAll("[data-rule]")].map((element) => [element.dataset.rule, element]),
+  const table = JSON.parse(
+    answeredText(program, (at, capacity) => program._quellon_lab_rule_table(at, capacity)),
   );
-  const choices = Object.fromEntries(
-    program
-      .UTF8ToString(program._quellon_lab_choices())
-      .split(";")
-      .map((pair) => pair.split("=")),
-  );
-  for (const name of ["strip", "fov"]) {
-    for (const value of choices[name].split(",")) switches[name].add(new Option(value, value));
+  const box = document.getElementById("rule-switches");
+  const switches = new Map();
+  for (const rule of table) {
+    const label = document.createElement("label");
+    let control;
+    if (rule.takesValue) {
+      control = document.createElement("select");
+      for (const value of rule.steps) control.add(new Option(value, value));
+      label.append(`${rule.label} `, control);
+    } else {
+      control = document.createElement("input");
+      control.type = "checkbox";
+      label.append(control, ` ${rule.label}`);
+    }
+    control.dataset.rule = rule.name;
+    const key = document.createElement("kbd");
+    key.textContent = rule.key;
+    label.append(" ", key);
+    box.append(label);
+    switches.set(rule.name, { rule, control });
   }
   const stepButtons = {
     step: document.getElementById("step"),
@@ -204,37 +265,38 @@ function ruleSwitches(program) {
   };
   // Shows the rules in force and whether a frame is being stepped through.
   const show = () => {
-    const list = program.UTF8ToString(program._quellon_lab_rules());
-    const rules = new Map(list.split(",").map((rule) => rule.split("=")));
-    for (const name of ["fisheye", "exact-angles", "screen-rays"]) {
-      switches[name].checked = rules.has(name);
+    const list = answeredText(program, (at, capacity) =>
+      program._quellon_lab_rules(program.me, at, capacity),
+    );
+    const given = new Map(list ? list.split(",").map((rule) => rule.split("=")) : []);
+    for (const { rule, control } of switches.values()) {
+      if (rule.takesValue) control.value = given.get(rule.name) || String(rule.today);
+      else control.checked = given.has(rule.name);
     }
-    switches.textures.checked = !rules.has("plain-walls");
-    switches.strip.value = rules.get("strip") || "3";
-    switches.fov.value = rules.get("fov") || "60";
-    const stepping = program._quellon_lab_stepping();
+    const stepping = program._quellon_lab_stepping(program.me);
     stepButtons.step.textContent = stepping ? "Go on" : "Pause and step";
     stepButtons.next.disabled = stepButtons.rest.disabled = !stepping;
   };
   const apply = (changed) => {
-    // One way of aiming the rays at a time.
-    if (changed === switches["exact-angles"] && changed.checked)
-      switches["screen-rays"].checked = false;
-    if (changed === switches["screen-rays"] && changed.checked)
-      switches["exact-angles"].checked = false;
+    // A rule switched on switches off the one it excludes.
+    if (!changed.rule.takesValue && changed.control.checked && changed.rule.excludes)
+      switches.get(changed.rule.excludes).control.checked = false;
     const list = [];
-    for (const name of ["fisheye", "exact-angles", "screen-rays"]) {
-      if (switches[name].checked) list.push(name);
+    for (const { rule, control } of switches.values()) {
+      if (rule.takesValue) list.push(`${rule.name}=${control.value}`);
+      else if (control.checked) list.push(rule.name);
     }
-    if (!switches.textures.checked) list.push("plain-walls");
-    list.push(`strip=${switches.strip.value}`, `fov=${switches.fov.value}`);
-    withText(program, list.join(","), (at) => program._quellon_lab_set_rules(at));
+    withText(program, list.join(","), (listAt) =>
+      answeredText(program, (at, capacity) =>
+        program._quellon_lab_set_rules(program.me, listAt, at, capacity),
+      ),
+    );
     show();
   };
-  for (const element of Object.values(switches)) {
-    element.addEventListener("change", () => {
-      apply(element);
-      element.blur(); // keys go to the maze again, not to the switch
+  for (const entry of switches.values()) {
+    entry.control.addEventListener("change", () => {
+      apply(entry);
+      entry.control.blur(); // keys go to the maze again, not to the switch
     });
   }
   const stepClick = (button, action) =>
@@ -242,9 +304,11 @@ function ruleSwitches(program) {
       action();
       show();
     });
-  stepClick(stepButtons.step, () => program._quellon_lab_step(!program._quellon_lab_stepping()));
-  stepClick(stepButtons.next, () => program._quellon_lab_next_strip());
-  stepClick(stepButtons.rest, () => program._quellon_lab_rest_of_frame());
+  stepClick(stepButtons.step, () =>
+    program._quellon_lab_step(program.me, !program._quellon_lab_stepping(program.me)),
+  );
+  stepClick(stepButtons.next, () => program._quellon_lab_next_strip(program.me));
+  stepClick(stepButtons.rest, () => program._quellon_lab_rest_of_frame(program.me));
   window.addEventListener("keyup", show);
   show();
 }
@@ -280,6 +344,7 @@ async function start() {
     print: (line) => console.log(line),
     printErr: (line) => console.error(line),
   });
+  program.me = program._quellon_program();
   const error = await openLinkedMaze(program);
   if (error) say(`The link's maze cannot be opened (${error}); this is the carried maze.`);
   program.callMain([]);

@@ -1,4 +1,5 @@
-// The level grid: 64 by 64 cell codes read once from the level image, then only read.
+// The level grid: kMapSize by kMapSize cell codes read once from the level image, then only
+// read.
 #pragma once
 
 #include <array>
@@ -19,7 +20,7 @@ inline constexpr int kCellCodes = kLastWallCode + 1;
 
 class WorldMap {
   public:
-    // The cell at column x, row y, both 0..63; the caller keeps them in range.
+    // The cell at column x, row y, both in 0..kMapSize-1; the caller keeps them in range.
     std::int16_t operator()(int x, int y) const { return cells_[index(x, y)]; }
     void set(int x, int y, std::int16_t code) { cells_[index(x, y)] = code; }
 

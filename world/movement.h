@@ -9,7 +9,7 @@ namespace quellon {
 struct Pose {
     float playerX = 0.0f;      // map cells; the player stands in column floor(playerX)
     float playerY = 0.0f;      // map cells; the player stands in row floor(playerY)
-    float playerAngle = 0.0f;  // degrees, 0 faces +y, 90 faces +x; changes in steps of 2
+    float playerAngle = 0.0f;  // degrees, 0 faces +y, 90 faces +x; turns by kTurnStepDegrees
 };
 
 // The movement keys held during one tick.
@@ -21,6 +21,11 @@ struct HeldKeys {
     bool comma = false;   // side-step along heading - 90
     bool period = false;  // side-step along heading + 90
 };
+
+// Where the player starts on every level: the middle of cell (2, 2), facing +y (heading 0).
+inline constexpr float kStartX = 2.5f;
+inline constexpr float kStartY = 2.5f;
+inline constexpr Pose kStartPose{kStartX, kStartY, 0.0f};
 
 inline constexpr float kTurnStepDegrees = 2.0f;
 inline constexpr double kMoveStepCells = 0.04;

@@ -2,7 +2,8 @@
 # Full screen and back: F11 held long enough for the keyboard to repeat it puts the window on
 # the whole screen once, the view (what a panel beside it leaves) then being the probe's frame
 # at that size with the rate text still shown; Alt+Enter brings back the window's own size and
-# its first picture. Run with WT_TITLE set for a program of another title (the lab).
+# its first picture. A window manager puts the window on the screen, as on any desktop. Run with
+# WT_TITLE set for a program of another title (the lab).
 #
 #   full_screen_test.sh PROGRAM XDRIVE PROBE
 set -euo pipefail
@@ -30,6 +31,7 @@ compare_view() {
 }
 
 wt_start_xvfb
+wt_start_window_manager
 wt_start_app
 read -r width height <<<"$(wt_drive geometry "$WT_WID")"
 panel=$((width - VIEW_W))

@@ -44,6 +44,10 @@ wt_cleanup() {
         kill -KILL "$WT_APP_PID" 2>/dev/null || true
         wait "$WT_APP_PID" 2>/dev/null || true
     fi
+    if [[ -n "$WT_WM_PID" ]] && kill -0 "$WT_WM_PID" 2>/dev/null; then
+        kill -TERM "$WT_WM_PID" 2>/dev/null || true
+        wait "$WT_WM_PID" 2>/dev/null || true
+    fi
     if [[ -n "$WT_XVFB_PID" ]] && kill -0 "$WT_XVFB_PID" 2>/dev/null; then
         kill -TERM "$WT_XVFB_PID" 2>/dev/null || true
         wait "$WT_XVFB_PID" 2>/dev/null || true
@@ -96,6 +100,24 @@ wt_start_xvfb() {
 }
 
 now_ms() { echo $((10#${EPOCHREALTIME//[.,]/} / 1000)); }
+
+# Starts a window manager on the X server, for the tests of what only a window manager does
+# (putting a window on the whole screen): openbox, small and following the desktop's hints.
+# Waits (5 s at most) until it has started.
+wt_start_window_manager() {
+    command -v openbox >/dev/null || fail "openbox is not installed (Debian: apt-get install openbox)"
+    local ready="$WT_WORK/window-manager.ready"
+    openbox --sm-disable --startup "touch $ready" >"$WT_WORK/openbox.log" 2>&1 &
+    WT_WM_PID=$!
+    local deadline=$(($(now_ms) + 5000))
+    while [[ ! -e "$ready" ]] && (($(now_ms) < deadline)); do
+        kill -0 "$WT_WM_PID" 2>/dev/null || { cat "$WT_WORK/openbox.log" >&2; fail "openbox did not start"; }
+        sleep 0.05
+    done
+    [[ -e "$ready" ]] || fail "openbox did not start within 5 s"
+    say "openbox manages the windows"
+}
+WT_WM_PID=""
 
 # wt_start_app [ARG...]: starts the program with the arguments, its output going to a log, and
 # waits (10 s at most) until a window titled "Quellon" shows "<digits> fps" at its top-left

@@ -44,7 +44,7 @@
 #include <thread>
 #include <vector>
 
-#include "gfx/bmp.h"
+#include "formats/bmp.h"
 #include "gfx/font.h"
 #include "gfx/surface.h"
 

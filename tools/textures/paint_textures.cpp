@@ -16,12 +16,12 @@
 #include <string_view>
 #include <vector>
 
-#include "files/file_io.h"
-#include "files/png.h"
-#include "gfx/bmp.h"
+#include "formats/bmp.h"
+#include "formats/file_io.h"
+#include "formats/png.h"
 #include "gfx/surface.h"
 #include "render/raycast.h"
-#include "tools/textures/textures.h"
+#include "tools/textures/texture_painter.h"
 #include "tools/tool.h"
 
 namespace {
@@ -50,7 +50,7 @@ constexpr int kViewHeight = 200;                      // row 3: a wall at an ang
 constexpr quellon::Colour kSheetBackground = quellon::rgb(24, 24, 28);
 
 // A wall three cells long seen obliquely, drawn as the ray caster draws walls: one texture
-// column stretched over each 3-pixel strip, the height falling off with distance.
+// column stretched over each strip, the height falling off with distance.
 void drawWallView(Surface& sheet, int left, int top, const Surface& texture) {
     const quellon::Colour ceiling = quellon::rgb(44, 44, 48);
     const quellon::Colour floor = quellon::rgb(62, 56, 50);

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "gfx/surface.h"
-#include "render/textures.h"
 #include "world/level.h"
+#include "world/textures.h"
 
 namespace quellon {
 

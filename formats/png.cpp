@@ -1,51 +1,55 @@
-#include "files/png.h"
+#include "formats/png.h"
 
 #include <png.h>
 #include <zlib.h>
 
-#include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
+
+#include "formats/file_format.h"
 
 namespace quellon {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// libpng reports trouble through callbacks and leaves by longjmp; everything that lives across
+// the jump is plain data declared before it, so no destructor is skipped.
+struct PngError {
+    char text[160] = "";
+};
 
-void putU32BigEndian(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 24));
-    out.push_back(static_cast<std::uint8_t>(v >> 16));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
+[[noreturn]] void stopOnError(png_structp png, png_const_charp message) {
+    auto* error = static_cast<PngError*>(png_get_error_ptr(png));
+    (void)std::snprintf(error->text, sizeof error->text, "%s", message);
+    png_longjmp(png, 1);
 }
 
-void putChunk(std::vector<std::uint8_t>& out, std::string_view type,
-              const std::vector<std::uint8_t>& data) {
-    putU32BigEndian(out, static_cast<std::uint32_t>(data.size()));
-    const std::size_t typeAt = out.size();
-    out.insert(out.end(), type.begin(), type.end());
-    out.insert(out.end(), data.begin(), data.end());
-    // The CRC covers the type and the data, not the length; PNG's CRC is zlib's CRC-32.
-    const uLong crc = ::crc32(::crc32(0L, Z_NULL, 0), out.data() + typeAt,
-                              static_cast<uInt>(out.size() - typeAt));
-    putU32BigEndian(out, static_cast<std::uint32_t>(crc));
+void ignoreWarning(png_structp /*png*/, png_const_charp /*message*/) {}
+
+void appendToVector(png_structp png, png_bytep data, png_size_t count) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + count);
 }
 
-// The zlib stream of `raw`, or an empty vector when zlib cannot allocate its state.
-std::vector<std::uint8_t> compressed(const std::vector<std::uint8_t>& raw) {
-    uLongf size = ::compressBound(static_cast<uLong>(raw.size()));
-    std::vector<std::uint8_t> out(size);
-    if (::compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()),
-                    Z_BEST_COMPRESSION) != Z_OK) {
-        return {};
+void flushNothing(png_structp /*png*/) {}
+
+// Writes the rows of 8-bit red, green and blue; false if libpng gave up (out of memory).
+bool writeRgb(png_structp png, png_infop info, int width, int height,
+              std::vector<png_bytep>& rows) {
+    // libpng leaves a failed write by longjmp to here: its one way of reporting.
+    if (setjmp(png_jmpbuf(png)) != 0) {  // NOLINT(cert-err52-cpp)
+        return false;
     }
-    out.resize(size);
-    return out;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, Z_BEST_COMPRESSION);
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    return true;
 }
 
 }  // namespace
@@ -55,51 +59,41 @@ std::vector<std::uint8_t> encodePng(const Surface& image) {
         return {};
     }
     const auto width = static_cast<std::size_t>(image.width());
-    const auto height = static_cast<std::size_t>(image.height());
-
-    std::vector<std::uint8_t> scanlines;
-    scanlines.reserve((width * 3 + 1) * height);
+    std::vector<std::uint8_t> samples(width * 3 * static_cast<std::size_t>(image.height()));
+    std::vector<png_bytep> rows(static_cast<std::size_t>(image.height()));
     for (int y = 0; y < image.height(); ++y) {
-        scanlines.push_back(0);  // filter type None
-        for (int x = 0; x < image.width(); ++x) {
-            const Colour c = image.at(x, y);
-            scanlines.push_back(redOf(c));
-            scanlines.push_back(greenOf(c));
-            scanlines.push_back(blueOf(c));
+        std::uint8_t* out = samples.data() + static_cast<std::size_t>(y) * width * 3;
+        rows[static_cast<std::size_t>(y)] = out;
+        for (int x = 0; x < image.width(); ++x, out += 3) {
+            const Colour c = GetPixel(image, x, y);
+            out[0] = redOf(c);
+            out[1] = greenOf(c);
+            out[2] = blueOf(c);
         }
     }
-    const std::vector<std::uint8_t> stream = compressed(scanlines);
-    if (stream.empty()) {
+    PngError error;
+    std::vector<std::uint8_t> file;
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, &stopOnError, &ignoreWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
         return {};
     }
-
-    std::vector<std::uint8_t> header;
-    putU32BigEndian(header, static_cast<std::uint32_t>(width));
-    putU32BigEndian(header, static_cast<std::uint32_t>(height));
-    header.push_back(8);  // bits per sample
-    header.push_back(2);  // colour type: RGB
-    header.push_back(0);  // compression: deflate
-    header.push_back(0);  // filter method: adaptive (we only use type None)
-    header.push_back(0);  // no interlace
-
-    std::vector<std::uint8_t> out(kSignature.begin(), kSignature.end());
-    putChunk(out, "IHDR", header);
-    putChunk(out, "IDAT", stream);
-    putChunk(out, "IEND", {});
-    return out;
+    png_set_write_fn(png, &file, &appendToVector, &flushNothing);
+    const bool written = writeRgb(png, info, image.width(), image.height(), rows);
+    png_destroy_write_struct(&png, &info);
+    if (!written) {
+        return {};
+    }
+    return file;
 }
 
 namespace {
 
-// libpng reports trouble through callbacks and leaves by longjmp; everything that lives across
-// the jump is plain data declared before it, so no destructor is skipped.
 struct PngSource {
     std::span<const std::uint8_t> bytes;
     std::size_t at = 0;
-};
-
-struct PngError {
-    char text[160] = "";
 };
 
 void readFromSource(png_structp png, png_bytep out, png_size_t count) {
@@ -110,14 +104,6 @@ void readFromSource(png_structp png, png_bytep out, png_size_t count) {
     std::memcpy(out, source->bytes.data() + source->at, count);
     source->at += count;
 }
-
-[[noreturn]] void stopOnError(png_structp png, png_const_charp message) {
-    auto* error = static_cast<PngError*>(png_get_error_ptr(png));
-    (void)std::snprintf(error->text, sizeof error->text, "%s", message);
-    png_longjmp(png, 1);
-}
-
-void ignoreWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 
 // Reads the image's header, then, unless it is wider or taller than `maxSidePx`, its rows into
 // `samples` as 8-bit red, green, blue; false with the reason in `error`.
@@ -161,11 +147,6 @@ bool readRgb(png_structp png, png_infop info, int maxSidePx, std::vector<std::ui
 }
 
 }  // namespace
-
-bool looksLikePng(std::span<const std::uint8_t> file) {
-    return file.size() >= kSignature.size() &&
-           std::equal(kSignature.begin(), kSignature.end(), file.begin());
-}
 
 PngResult decodePng(std::span<const std::uint8_t> file, int maxSidePx) {
     if (!looksLikePng(file)) {

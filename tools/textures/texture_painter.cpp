@@ -1,4 +1,4 @@
-#include "tools/textures/textures.h"
+#include "tools/textures/texture_painter.h"
 
 #include <algorithm>
 #include <array>
@@ -63,8 +63,8 @@ int ease(int t) {
     return t * t * (768 - 2 * t) / 65536;
 }
 
-// Smooth value noise, 0..255, on a lattice cellX by cellY pixels; both cell sides divide 64,
-// so the noise repeats every 64 pixels and tiles across the wall.
+// Smooth value noise, 0..255, on a lattice cellX by cellY pixels; both cell sides divide
+// kSide, so the noise repeats every kSide pixels and tiles across the wall.
 int valueNoise(std::uint64_t seed, int x, int y, int cellX, int cellY) {
     x = wrap(x, kSide);
     y = wrap(y, kSide);

@@ -1,4 +1,4 @@
-#include "files/maze_files.h"
+#include "formats/maze_files.h"
 
 #include <sys/stat.h>
 
@@ -6,11 +6,12 @@
 #include <cstring>
 #include <string_view>
 
-#include "files/file_io.h"
-#include "files/png.h"
-#include "gfx/bmp.h"
-#include "world/level_file.h"
-#include "world/level_text.h"
+#include "formats/bmp.h"
+#include "formats/file_format.h"
+#include "formats/file_io.h"
+#include "formats/level_image.h"
+#include "formats/level_text.h"
+#include "formats/png.h"
 
 namespace quellon {
 
@@ -18,15 +19,10 @@ namespace {
 
 constexpr int kFirstTexture = kFirstWallCode;
 
-// A file is a PNG when its name ends in .png, or it is not named .bmp and starts as a PNG does.
-bool isPngFile(const std::string& name, std::span<const std::uint8_t> bytes) {
-    return hasEnding(name, ".png") || (!hasEnding(name, ".bmp") && looksLikePng(bytes));
-}
-
-// A picture that must be `side` pixels square: a PNG (see isPngFile), or a BMP otherwise.
+// A picture that must be `side` pixels square: a PNG, or a BMP otherwise.
 ImageResult squareFile(const std::string& name, std::span<const std::uint8_t> bytes, int side,
                        const char* what) {
-    if (isPngFile(name, bytes)) {
+    if (fileFormatOf(name, bytes) == FileFormat::kPng) {
         PngResult png = decodePng(bytes, side);
         return squarePicture(name, what, side, {std::move(png.image), std::move(png.error)},
                              png.width, png.height);
@@ -42,13 +38,16 @@ bool exists(const std::string& path) {
 }  // namespace
 
 ImageResult levelFromBytes(const std::string& name, std::span<const std::uint8_t> bytes) {
-    if (isPngFile(name, bytes)) {
-        return squareFile(name, bytes, kMapSize, "level image");
+    if (fileFormatOf(name, bytes) == FileFormat::kPng) {
+        return squareFile(name, bytes, kMapSize, kLevelImageName);
     }
     return levelFromGridOrBmp(name, bytes);
 }
 
 ImageResult readLevelFile(const std::string& path) {
+    if (path.empty()) {
+        return {Surface{}, "no level file named (give a grid or a level image)"};
+    }
     std::string error;
     const auto bytes = readFile(path, error, kMaxMazeFileBytes);
     if (!bytes) {
@@ -58,11 +57,13 @@ ImageResult readLevelFile(const std::string& path) {
 }
 
 std::vector<std::uint8_t> levelFileBytes(const std::string& name, const WorldMap& worldMap) {
-    if (hasEnding(name, ".png")) {
-        return encodePng(levelImageOf(worldMap));
-    }
-    if (hasEnding(name, ".bmp")) {
-        return encodeBmp(levelImageOf(worldMap));
+    switch (fileFormatOf(name)) {
+        case FileFormat::kPng:
+            return encodePng(levelImageOf(worldMap));
+        case FileFormat::kBmp:
+            return encodeBmp(levelImageOf(worldMap));
+        case FileFormat::kGrid:
+            break;
     }
     const std::string text = levelText(worldMap);
     return {text.begin(), text.end()};
@@ -94,7 +95,7 @@ std::string readTextureFolder(const std::string& folder, TextureSet& textures) {
         if (!bytes) {
             return error;
         }
-        ImageResult texture = squareFile(path, *bytes, kTextureSize, "texture");
+        ImageResult texture = squareFile(path, *bytes, kTextureSize, kTextureName);
         if (!texture.ok()) {
             return texture.error;
         }

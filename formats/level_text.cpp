@@ -1,4 +1,4 @@
-#include "world/level_text.h"
+#include "formats/level_text.h"
 
 #include <cstdio>
 

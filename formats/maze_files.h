@@ -1,6 +1,6 @@
 // The files a maze and its walls come in, as the programs open and save them: a level as its
-// grid in text or as its 64 by 64 level image (BMP or PNG), and a folder of wall textures. Every
-// failure is one line that starts with the file's name.
+// grid in text or as its level image (BMP or PNG, kMapSize pixels square), and a folder of wall
+// textures. Every failure is one line that starts with the file's name.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "formats/level_image.h"
 #include "gfx/surface.h"
-#include "render/textures.h"
 #include "world/level.h"
-#include "world/level_file.h"
+#include "world/textures.h"
 
 namespace quellon {
 
-// A level from the bytes of the file `name`: a BMP or PNG image when the name ends in .bmp or
-// .png (in either case) or the bytes start as such an image does, otherwise the grid as text.
+// A level from the bytes of the file `name`: a BMP or PNG image or the grid as text, as
+// fileFormatOf says.
 // The result is the level image, kMapSize pixels a side, which the level scan reads as it reads
 // the carried one.
 ImageResult levelFromBytes(const std::string& name, std::span<const std::uint8_t> bytes);
@@ -24,8 +24,8 @@ ImageResult levelFromBytes(const std::string& name, std::span<const std::uint8_t
 // The same, read from the file.
 ImageResult readLevelFile(const std::string& path);
 
-// The bytes that keep `worldMap` under `name`: its level image as a BMP or PNG when the name
-// ends in .bmp or .png, its grid as text otherwise. Empty if the image cannot be encoded.
+// The bytes that keep `worldMap` under `name`: its level image as a BMP or PNG, or its grid as
+// text, as fileFormatOf says of the name. Empty if the image cannot be encoded.
 std::vector<std::uint8_t> levelFileBytes(const std::string& name, const WorldMap& worldMap);
 
 // Reads the walls of a folder: `folder`/texture1 .. texture5, each a .bmp or .png of

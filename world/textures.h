@@ -1,4 +1,5 @@
-// The wall textures as the renderer sees them: six square images, element k for cell code k.
+// The walls' textures: one square image per cell code, element k for the walls of code k, as
+// the renderer draws them and the files and tools that bring or paint them hand them over.
 #pragma once
 
 #include <array>

@@ -1,4 +1,6 @@
-#include "files/maze_code.h"
+#include "formats/maze_deflate.h"
+
+#include "formats/maze_code.h"
 
 #include <zlib.h>
 

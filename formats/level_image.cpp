@@ -1,39 +1,19 @@
-#include "world/level_file.h"
+#include "formats/level_image.h"
 
-#include "gfx/bmp.h"
+#include "formats/bmp.h"
+#include "formats/file_format.h"
+#include "formats/level_text.h"
 #include "world/level.h"
-#include "world/level_text.h"
 
 namespace quellon {
 
 namespace {
-
-constexpr const char* kLevelImage = "level image";
-
-bool looksLikeBmp(std::span<const std::uint8_t> bytes) {
-    return bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
-}
 
 std::string sizeOf(std::int64_t width, std::int64_t height) {
     return std::to_string(width) + " by " + std::to_string(height) + " pixels";
 }
 
 }  // namespace
-
-bool hasEnding(std::string_view name, std::string_view ending) {
-    if (name.size() < ending.size()) {
-        return false;
-    }
-    const std::string_view tail = name.substr(name.size() - ending.size());
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        const char c =
-            tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] - 'A' + 'a') : tail[i];
-        if (c != ending[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 ImageResult squarePicture(const std::string& name, const char* what, int side, ImageResult decoded,
                           std::int64_t width, std::int64_t height) {
@@ -60,8 +40,8 @@ ImageResult squareBmp(const std::string& name, const char* what, int side,
 }
 
 ImageResult levelFromGridOrBmp(const std::string& name, std::span<const std::uint8_t> bytes) {
-    if (hasEnding(name, ".bmp") || looksLikeBmp(bytes)) {
-        return squareBmp(name, kLevelImage, kMapSize, bytes);
+    if (fileFormatOf(name, bytes) == FileFormat::kBmp) {
+        return squareBmp(name, kLevelImageName, kMapSize, bytes);
     }
     LevelTextResult grid = levelImageFromText(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

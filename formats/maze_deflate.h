@@ -1,13 +1,12 @@
-// Maze codes packed and unpacked with zlib, for the desktop programs and the tools. The page
-// packs with the browser's own streams; the rest of the form is world/maze_code.h.
+// Maze codes packed and unpacked with zlib's raw DEFLATE, for the desktop programs and the
+// tools. The page packs with the browser's own streams; the rest of the form is maze_code.h.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "formats/level_image.h"
 #include "world/level.h"
-#include "world/level_file.h"
-#include "world/maze_code.h"
 
 namespace quellon {
 

@@ -1,4 +1,4 @@
-#include "world/maze_code.h"
+#include "formats/maze_code.h"
 
 namespace quellon {
 

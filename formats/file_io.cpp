@@ -1,4 +1,4 @@
-#include "files/file_io.h"
+#include "formats/file_io.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/level_image.h"
 #include "world/level.h"
-#include "world/level_file.h"
 
 namespace quellon {
 

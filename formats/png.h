@@ -1,5 +1,5 @@
-// PNG files: written for frames, icons and contact sheets (8-bit RGB, compressed by zlib), and
-// read through libpng for the level images and textures people bring.
+// PNG files through libpng: written for frames, icons and contact sheets (8-bit RGB at zlib's
+// best compression), and read for the level images and textures people bring.
 #pragma once
 
 #include <cstdint>
@@ -11,14 +11,10 @@
 
 namespace quellon {
 
-// The whole PNG file for `image`: signature, IHDR (8-bit RGB, not interlaced), one IDAT
-// holding the zlib stream of its filter-0 scanlines at zlib's best compression, and IEND.
-// PNG has no empty images, so a surface with no pixels gives an empty vector; so does a
-// compression that fails (zlib out of memory). Callers treat an empty result as a failure.
+// The whole PNG file for `image`, 8-bit red, green and blue, not interlaced. PNG has no empty
+// images, so a surface with no pixels gives an empty vector; so does a write that libpng gives
+// up on (out of memory). Callers treat an empty result as a failure.
 std::vector<std::uint8_t> encodePng(const Surface& image);
-
-// Whether the bytes start with the PNG signature.
-bool looksLikePng(std::span<const std::uint8_t> file);
 
 struct PngResult {
     Surface image;

@@ -1,4 +1,4 @@
-#include "gfx/bmp.h"
+#include "formats/bmp.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,14 +1,13 @@
-// A level from the bytes of a file, in the forms that need no library beyond our own: the grid
-// as text, and a level image in the plain 24-bit BMP form. A PNG is decoded by whoever holds a
-// PNG reader (the desktop's libpng, the page's browser) and checked here like any picture.
-// Every failure is one line that starts with the file's name.
+// A maze or a wall's picture from the bytes of a file, in the forms that need no library beyond
+// our own: the grid as text, and pictures in the plain 24-bit BMP form. A PNG is decoded by
+// whoever holds a PNG reader (the desktop's libpng, the page's browser) and checked here like
+// any picture. Every failure is one line that starts with the file's name.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 
 #include "gfx/surface.h"
 
@@ -17,18 +16,18 @@ namespace quellon {
 // Files larger than this are not maze or texture files, and are refused unread.
 inline constexpr std::size_t kMaxMazeFileBytes = std::size_t{16} << 20;
 
+// What a level image and a texture are called in messages.
+inline constexpr const char* kLevelImageName = "level image";
+inline constexpr const char* kTextureName = "texture";
+
 struct ImageResult {
     Surface image;
     std::string error;  // empty on success
     bool ok() const { return error.empty(); }
 };
 
-// Whether `name` ends in `ending` (written in lower case), in either case: "MAZE.PNG" ends in
-// ".png".
-bool hasEnding(std::string_view name, std::string_view ending);
-
 // A decoded picture, or the reason it did not decode, from the file `name`, which must be `side`
-// pixels square; `what` names it in the message ("level image"). `width` and `height` are the
+// pixels square; `what` names it in the message (kLevelImageName). `width` and `height` are the
 // size the file's header gives, 0 where it gives none.
 ImageResult squarePicture(const std::string& name, const char* what, int side, ImageResult decoded,
                           std::int64_t width, std::int64_t height);
@@ -37,8 +36,8 @@ ImageResult squarePicture(const std::string& name, const char* what, int side, I
 ImageResult squareBmp(const std::string& name, const char* what, int side,
                       std::span<const std::uint8_t> bytes);
 
-// The level in the bytes of the file `name` when they hold no PNG: a BMP level image when the
-// name ends in .bmp or the bytes start as a BMP does, otherwise the grid as text.
+// The level in the bytes of the file `name` when they hold no PNG: a BMP level image when
+// fileFormatOf says so, otherwise the grid as text.
 ImageResult levelFromGridOrBmp(const std::string& name, std::span<const std::uint8_t> bytes);
 
 }  // namespace quellon
