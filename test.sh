@@ -8,28 +8,29 @@ QUELLON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$QUELLON_ROOT/scripts/setup.sh"
 
 dir="$QUELLON_ROOT/build"
-# Tests and benchmarks on: build/ is shared with ./run.sh, which turns them off.
-options=(-DQUELLON_WERROR=ON -DQUELLON_BUILD_TESTS=ON -DQUELLON_BUILD_BENCH=ON)
+options=("${BUILD_OPTIONS[@]}")
 case "${1:-}" in
-    "") options+=(-DCMAKE_BUILD_TYPE=Release) ;;
+    "") ;;
     --sanitize)
         dir="$QUELLON_ROOT/build-sanitize"
-        options+=(-DCMAKE_BUILD_TYPE=Debug -DQUELLON_SANITIZE=ON)
+        options=(-DCMAKE_BUILD_TYPE=Debug -DQUELLON_WERROR=ON -DQUELLON_SANITIZE=ON)
         ;;
     *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
 esac
 
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-build "$dir" all "${options[@]}"
 # The page's test in a browser runs when Emscripten and Chromium are here (.ci/run installs
-# both; ./web.sh installs Emscripten); it needs the page built first.
+# both; ./web.sh installs Emscripten); the page is built first and its folder handed to the
+# tests.
 if [[ -z "${1:-}" ]]; then
     if command -v emcmake >/dev/null && command -v chromium >/dev/null && command -v node >/dev/null; then
         "$QUELLON_ROOT/web.sh" --no-serve >/dev/null
         echo "Built the web page in build-web/site/"
+        options+=("-DQUELLON_WEB_SITE=$QUELLON_ROOT/build-web/site")
     else
         echo "No Emscripten, Chromium or Node.js here: the test of the web page in a browser is skipped"
     fi
 fi
+build "$dir" all "${options[@]}"
 cd "$dir"
 ctest --output-on-failure --timeout 900 -j "$(nproc)"

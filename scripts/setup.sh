@@ -3,10 +3,10 @@
 # run.
 
 # What building and running the program needs, and what the tests need besides.
-readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libx11-dev libxext-dev zlib1g-dev
-    libpng-dev)
+readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libx11-dev libxext-dev
+    libx11-xcb-dev libxcb-shm0-dev zlib1g-dev libpng-dev)
 readonly TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb libx11-dev libxtst-dev libxdamage-dev
-    xauth python3
+    xauth openbox python3
     desktop-file-utils dpkg-dev groff-base lintian appstream)
 # What building the web page needs (./web.sh), and what its test in a browser needs besides.
 readonly WEB_PACKAGES=(cmake make emscripten python3)
@@ -48,6 +48,10 @@ install_missing() {
         apt-get install -y -qq --no-install-recommends "${missing[@]}"
     rm -f "$log"
 }
+
+# The options build/ is configured with, by ./run.sh and ./test.sh alike, so that running one
+# after the other rebuilds nothing that did not change.
+readonly BUILD_OPTIONS=(-DCMAKE_BUILD_TYPE=Release -DQUELLON_WERROR=ON)
 
 # build DIR TARGET [CMAKE OPTION...]: configures DIR from this checkout and builds TARGET
 # (`all` for everything). The logs stay in DIR.
