@@ -17,43 +17,58 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
 }
 
 // Draws on the map with one rule: pixels over a wall cell (or off the grid) are left alone,
-// so everything drawn keeps to open floor.
+// so everything drawn keeps to open floor. It works in pixels counted from the grid's corner
+// (x = 0, y = 0), the view's origin: where the map lies in the target and how large the target
+// is move the drawing, but never change which pixels a line or a mark covers.
 class MapPainter {
   public:
     MapPainter(Surface& target, const RayMapView& view, const WorldMap& worldMap)
         : target_(target), view_(view), worldMap_(worldMap) {}
 
-    double pixelX(float mapX) const {
-        return view_.originX + static_cast<double>(mapX) * view_.scale;
-    }
-    double pixelY(float mapY) const {
-        return view_.originY + static_cast<double>(mapY) * view_.scale;
-    }
+    // A map point in pixels from the grid's corner; y grows upward on the map, so downward in
+    // pixels it is negative.
+    double pixelX(float mapX) const { return static_cast<double>(mapX) * view_.scale; }
+    double pixelY(float mapY) const { return -static_cast<double>(mapY) * view_.scale; }
 
+    // The pixel (px, py) from the grid's corner, if it lies on the target over open floor.
     void plot(std::int64_t px, std::int64_t py, Colour colour) {
-        if (px < 0 || py < 0 || px >= target_.width() || py >= target_.height()) {
+        const std::int64_t x = px + view_.originX;
+        const std::int64_t y = py + view_.originY;
+        if (x < 0 || y < 0 || x >= target_.width() || y >= target_.height()) {
             return;
         }
-        const auto column = static_cast<int>(floorDiv(px - view_.originX, view_.scale));
-        const auto row = static_cast<int>(floorDiv(py - view_.originY, view_.scale));
+        const auto column = static_cast<int>(floorDiv(px, view_.scale));
+        const auto row = static_cast<int>(floorDiv(-1 - py, view_.scale));
         if (!WorldMap::inside(column, row) || worldMap_(column, row) != kOpenFloor) {
             return;
         }
-        target_.set(static_cast<int>(px), static_cast<int>(py), colour);
+        target_.set(static_cast<int>(x), static_cast<int>(y), colour);
     }
 
-    // The pixels a straight line from pixel point a to pixel point b passes through, sampled
-    // once per pixel along its longer axis; the part outside the target is cut off first.
+    // The pixels a straight line from point a to point b passes through, sampled once per
+    // pixel along its longer axis. Only the samples on the target are taken, the same ones
+    // however much of the line the target holds.
     void line(double ax, double ay, double bx, double by, Colour colour) {
-        if (!clip(ax, ay, bx, by)) {
+        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) {
             return;
         }
         const double dx = bx - ax;
         const double dy = by - ay;
-        const auto steps =
-            static_cast<std::int64_t>(std::ceil(std::max(std::fabs(dx), std::fabs(dy))));
-        for (std::int64_t i = 0; i <= steps; ++i) {
-            const double t = steps == 0 ? 0.0 : static_cast<double>(i) / static_cast<double>(steps);
+        double from = 0.0;
+        double to = 1.0;
+        if (!clip(ax, ay, dx, dy, from, to)) {
+            return;
+        }
+        const double steps = std::ceil(std::max(std::fabs(dx), std::fabs(dy)));
+        if (steps == 0.0) {
+            plot(static_cast<std::int64_t>(std::floor(ax)),
+                 static_cast<std::int64_t>(std::floor(ay)), colour);
+            return;
+        }
+        const auto first = static_cast<std::int64_t>(std::ceil(from * steps));
+        const auto last = static_cast<std::int64_t>(std::floor(to * steps));
+        for (std::int64_t i = first; i <= last; ++i) {
+            const double t = static_cast<double>(i) / steps;
             plot(static_cast<std::int64_t>(std::floor(ax + dx * t)),
                  static_cast<std::int64_t>(std::floor(ay + dy * t)), colour);
         }
@@ -92,19 +107,15 @@ class MapPainter {
     // Further out than this nothing can be on any surface.
     static constexpr double kFar = 1e9;
 
-    // Cuts the line to a margin around the target (Liang-Barsky); false if nothing is left.
-    bool clip(double& ax, double& ay, double& bx, double& by) const {
-        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) {
-            return false;
-        }
-        const double dx = bx - ax;
-        const double dy = by - ay;
-        double from = 0.0;
-        double to = 1.0;
-        const double limits[4][2] = {{-dx, ax + 1.0},
-                                     {dx, target_.width() + 1.0 - ax},
-                                     {-dy, ay + 1.0},
-                                     {dy, target_.height() + 1.0 - ay}};
+    // Narrows [from, to] to the part of the line a + t * d that lies on a margin around the
+    // target (Liang-Barsky); false if none does.
+    bool clip(double ax, double ay, double dx, double dy, double& from, double& to) const {
+        const double left = -1.0 - view_.originX;
+        const double top = -1.0 - view_.originY;
+        const double right = target_.width() + 1.0 - view_.originX;
+        const double bottom = target_.height() + 1.0 - view_.originY;
+        const double limits[4][2] = {
+            {-dx, ax - left}, {dx, right - ax}, {-dy, ay - top}, {dy, bottom - ay}};
         for (const auto& [p, q] : limits) {
             if (p == 0.0) {
                 if (q < 0.0) {
@@ -119,14 +130,7 @@ class MapPainter {
                 to = std::min(to, r);
             }
         }
-        if (from > to) {
-            return false;
-        }
-        bx = ax + dx * to;
-        by = ay + dy * to;
-        ax = ax + dx * from;
-        ay = ay + dy * from;
-        return true;
+        return from <= to;
     }
 
     Surface& target_;
@@ -140,7 +144,7 @@ void drawCells(Surface& target, const RayMapView& view, const WorldMap& worldMap
     for (int row = 0; row < kMapSize; ++row) {
         for (int column = 0; column < kMapSize; ++column) {
             const std::int16_t code = worldMap(column, row);
-            fillRect(target, view.originX + column * scale, view.originY + row * scale, scale,
+            fillRect(target, view.originX + column * scale, view.originY - (row + 1) * scale, scale,
                      scale,
                      code >= 0 && code < kCellCodes ? kLevelColours[code] : map_colour::kOffGrid);
         }
@@ -183,7 +187,7 @@ void drawRayMap(Surface& target, const RayMapView& view, const Scene& scene,
     const std::int16_t heading = roundToLookupArgument(scene.pose.playerAngle);
     const double reach = std::max(3, view.scale * 3 / 4);
     painter.line(playerX, playerY, playerX + reach * scene.trig.lSin(heading),
-                 playerY + reach * scene.trig.lCos(heading), map_colour::kPlayer);
+                 playerY - reach * scene.trig.lCos(heading), map_colour::kPlayer);
     painter.disc(playerX, playerY, view.scale / 4, map_colour::kPlayer);
 }
 
@@ -191,8 +195,12 @@ RayMapView mapViewCentredOn(float x, float y, int scale, int centreX, int centre
     RayMapView view;
     view.scale = std::clamp(scale, kMinMapScale, kMaxMapScale);
     view.originX = centreX - static_cast<int>(std::lround(static_cast<double>(x) * view.scale));
-    view.originY = centreY - static_cast<int>(std::lround(static_cast<double>(y) * view.scale));
+    view.originY = centreY + static_cast<int>(std::lround(static_cast<double>(y) * view.scale));
     return view;
+}
+
+RayMapView wholeGridView(int scale) {
+    return RayMapView{scale, 0, kMapSize * scale};
 }
 
 std::optional<MapCell> mapCellAt(const RayMapView& view, int px, int py) {
@@ -200,7 +208,7 @@ std::optional<MapCell> mapCellAt(const RayMapView& view, int px, int py) {
         return std::nullopt;
     }
     const auto column = static_cast<int>(floorDiv(std::int64_t{px} - view.originX, view.scale));
-    const auto row = static_cast<int>(floorDiv(std::int64_t{py} - view.originY, view.scale));
+    const auto row = static_cast<int>(floorDiv(std::int64_t{view.originY} - 1 - py, view.scale));
     if (!WorldMap::inside(column, row)) {
         return std::nullopt;
     }

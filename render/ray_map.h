@@ -17,13 +17,20 @@ inline constexpr int kMaxMapScale = 32;
 inline constexpr int kDefaultMapScale = 8;
 
 // Where the map lies in the target: cell (x, y) covers the pixels
-// [originX + x * scale, originX + (x + 1) * scale) by [originY + y * scale, ...), x to the
-// right and y downward.
+// [originX + x * scale, originX + (x + 1) * scale) by
+// [originY - (y + 1) * scale, originY - y * scale): x to the right and y upward. The headings
+// turn from +y towards +x, so with +y up a heading turns clockwise as it grows, as it does on
+// the screen when Right is held, and what lies left of the heading on the map is what the view
+// shows on its left. Row 0 of the grid (the top row of the grid file and of a level image) is
+// the map's bottom row.
 struct RayMapView {
     int scale = kDefaultMapScale;
     int originX = 0;
     int originY = 0;
 };
+
+// The view of the whole grid in a picture kMapSize * scale pixels square.
+RayMapView wholeGridView(int scale);
 
 // The colours the map draws with, over the level's own.
 namespace map_colour {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -63,17 +65,22 @@ TEST_F(RayMapTest, WallsKeepTheirColoursAndEveryRayReachesItsWallPoint) {
         trace.strip = static_cast<int>(p) % stripCount(static_cast<float>(width));
         const std::vector<Strip> strips = cast(width, 285, &trace);
         Surface picture(kMapSize * scale, kMapSize * scale);
-        drawRayMap(picture, RayMapView{scale, 0, 0}, scene(), strips,
+        drawRayMap(picture, wholeGridView(scale), scene(), strips,
                    ChosenStrip{trace.strip, trace.reads});
         const std::string context = where(frm.pose, width, scale);
+        // Row 0 of the grid is the picture's bottom row.
+        const auto rowAt = [&](int y) { return kMapSize - 1 - y / scale; };
+        const auto pixelY = [&](double mapY) {
+            return static_cast<int>(std::floor((kMapSize - mapY) * scale));
+        };
 
         for (int y = 0; y < picture.height(); ++y) {
             for (int x = 0; x < picture.width(); ++x) {
-                const std::int16_t code = frm.worldMap(x / scale, y / scale);
+                const std::int16_t code = frm.worldMap(x / scale, rowAt(y));
                 if (code != kOpenFloor) {
                     ASSERT_EQ(picture.at(x, y), kLevelColours[code])
                         << "pixel " << x << "," << y << " inside wall cell " << x / scale << ","
-                        << y / scale << "; " << context;
+                        << rowAt(y) << "; " << context;
                 }
             }
         }
@@ -89,12 +96,12 @@ TEST_F(RayMapTest, WallsKeepTheirColoursAndEveryRayReachesItsWallPoint) {
             }
             const double back = 1.5 / length;
             const auto px = static_cast<int>(std::floor((s.hit.hitX - dx * back) * scale));
-            const auto py = static_cast<int>(std::floor((s.hit.hitY - dy * back) * scale));
+            const int py = pixelY(s.hit.hitY - dy * back);
             bool drawn = false;
             for (int y = py - 1; y <= py + 1; ++y) {
                 for (int x = px - 1; x <= px + 1; ++x) {
                     drawn = drawn || (picture.contains(x, y) &&
-                                      frm.worldMap(x / scale, y / scale) == kOpenFloor &&
+                                      frm.worldMap(x / scale, rowAt(y)) == kOpenFloor &&
                                       picture.at(x, y) != kLevelColours[kOpenFloor]);
                 }
             }
@@ -104,7 +111,7 @@ TEST_F(RayMapTest, WallsKeepTheirColoursAndEveryRayReachesItsWallPoint) {
         }
         // The player's own pixel shows the player.
         EXPECT_EQ(picture.at(static_cast<int>(frm.pose.playerX * static_cast<float>(scale)),
-                             static_cast<int>(frm.pose.playerY * static_cast<float>(scale))),
+                             pixelY(frm.pose.playerY)),
                   map_colour::kPlayer)
             << context;
     }
@@ -155,13 +162,55 @@ TEST_F(RayMapTest, TheStartFramesEdgeAndCentreStripsReadTheCellsWorkedOutByHand)
 TEST_F(RayMapTest, MapCellsUnderPixelsFollowTheViewsOriginAndScale) {
     const RayMapView view = mapViewCentredOn(2.5f, 2.5f, 8, 176, 105);
     EXPECT_EQ(view.originX, 156);
-    EXPECT_EQ(view.originY, 85);
-    const auto cell = mapCellAt(view, 156 + 2 * 8 + 7, 85 + 6 * 8);
+    EXPECT_EQ(view.originY, 125) << "y grows upward: row 0 ends at the origin";
+    const auto cell = mapCellAt(view, 156 + 2 * 8 + 7, 125 - 6 * 8 - 1);
     ASSERT_TRUE(cell);
     EXPECT_EQ(cell->column, 2);
     EXPECT_EQ(cell->row, 6);
     EXPECT_FALSE(mapCellAt(view, 155, 100)) << "left of the grid";
     EXPECT_FALSE(mapCellAt(view, 156 + 64 * 8, 100)) << "right of the grid";
+    EXPECT_FALSE(mapCellAt(view, 160, 125)) << "below row 0";
+}
+
+// What lies left of the heading shows on the view's left, and on the map it lies to the left
+// of the player as they face: a red wall ahead and to the left of a player in the open hall.
+TEST_F(RayMapTest, AWallLeftOfTheHeadingIsOnTheLeftOfTheViewAndOfTheMap) {
+    for (const float heading : {90.0f, 0.0f, 236.0f}) {
+        frm.openLevel(frm.holders.picMap);
+        frm.placePlayer(Pose{30.5f, 40.5f, heading});
+        const double left = (heading - 20.0) * std::numbers::pi / 180.0;
+        const int wallX = static_cast<int>(std::floor(30.5 + 4.0 * std::sin(left)));
+        const int wallY = static_cast<int>(std::floor(40.5 + 4.0 * std::cos(left)));
+        frm.paintCell(wallX, wallY, 3);
+        const std::vector<Strip> strips = cast(307, 285, nullptr);
+        int red = 0;
+        for (const Strip& s : strips) {
+            if (s.hit.wallCode == 3) {
+                EXPECT_LT(s.stripX, 307 / 2) << "heading " << heading;
+                ++red;
+            }
+        }
+        EXPECT_GT(red, 0) << "heading " << heading;
+
+        const int scale = 4;
+        Surface picture(kMapSize * scale, kMapSize * scale);
+        const RayMapView view = wholeGridView(scale);
+        drawRayMap(picture, view, scene(), strips, std::nullopt);
+        // In the picture's own axes (y down), the player faces (sin, -cos); the red cell lies to
+        // their left when the turn from the facing to the cell is anticlockwise on the screen.
+        const double faceX = std::sin(heading * std::numbers::pi / 180.0);
+        const double faceY = -std::cos(heading * std::numbers::pi / 180.0);
+        const double toX = (wallX + 0.5 - 30.5) * scale;
+        const double toY = -(wallY + 0.5 - 40.5) * scale;
+        EXPECT_LT(faceX * toY - faceY * toX, 0.0) << "heading " << heading;
+        const auto cell = mapCellAt(view, static_cast<int>(30.5 * scale + toX),
+                                    static_cast<int>(view.originY - 40.5 * scale + toY));
+        ASSERT_TRUE(cell);
+        EXPECT_EQ(picture.at(static_cast<int>(30.5 * scale + toX),
+                             static_cast<int>(view.originY - 40.5 * scale + toY)),
+                  kLevelColours[3])
+            << "the red cell is drawn where the map says it is, heading " << heading;
+    }
 }
 
 }  // namespace

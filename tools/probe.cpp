@@ -130,7 +130,7 @@ int map(quellon::FrmMain& frm, const Command& command) {
     const quellon::RayMapView view =
         command.around > 0 ? quellon::mapViewCentredOn(frm.pose.playerX, frm.pose.playerY,
                                                        command.scale, side / 2, side / 2)
-                           : quellon::RayMapView{command.scale, 0, 0};
+                           : quellon::wholeGridView(command.scale);
     std::optional<quellon::ChosenStrip> chosen;
     if (command.strip >= 0) {
         chosen = quellon::ChosenStrip{command.strip, trace.reads};
@@ -198,8 +198,13 @@ int main(int argc, char** argv) {
     if (command.kind == Command::Kind::kHelp) {
         return tool().help();
     }
+    if (command.kind == Command::Kind::kVersion) {
+        return writeStdout(std::string("quellon-probe ") + QUELLON_VERSION + "\n")
+                   ? 0
+                   : fail("cannot write to standard output");
+    }
     // The maze and walls the options name, read as quellon reads them.
-    quellon::StartSettings start{quellon::loadCarriedImages(), {}, {}};
+    quellon::StartSettings start{quellon::loadCarriedImages(), {}, {}, {}};
     for (const quellon::ProgramOption& option : quellon::mazeOptions()) {
         const std::string_view name = option.name;
         const std::string& value = name == "--level"  ? command.level
@@ -232,6 +237,7 @@ int main(int argc, char** argv) {
                        ? 0
                        : fail("cannot write to standard output");
         case Command::Kind::kHelp:
+        case Command::Kind::kVersion:
             break;
     }
     return 0;

@@ -16,9 +16,11 @@ PROBE="$3"
 
 readonly VIEW_W=307 VIEW_H=285 PANEL_W=352 SCALE=8
 # Where the lab puts the map: the player (2.5, 2.5) at the centre of the map area, which is
-# the panel above its eight-line readout (11 pixels a line, 4 above and below).
+# the panel above its eight-line readout (11 pixels a line, 4 above and below). The map's y
+# grows upward: ORIGIN_X is the left edge of column 0, ORIGIN_Y the bottom edge of row 0.
 readonly READOUT_H=$((8 * 11 + 8))
-readonly MAP_H=$((VIEW_H - READOUT_H)) ORIGIN_X=$((PANEL_W / 2 - 20)) ORIGIN_Y=$(((VIEW_H - READOUT_H) / 2 - 20))
+readonly MAP_H=$((VIEW_H - READOUT_H)) ORIGIN_X=$((PANEL_W / 2 - 20)) ORIGIN_Y=$(((VIEW_H - READOUT_H) / 2 + 20))
+readonly GRID_PX=$((64 * SCALE))  # the probe's map of the whole grid
 
 wt_start_xvfb
 cd "$WT_WORK"  # the lab saves its grid in the folder it runs in
@@ -37,16 +39,16 @@ say "the view matches quellon-probe frame 2.5 2.5 0 $VIEW_W $VIEW_H outside the 
 
 # The map shows what the probe's map of the same frame shows, from the grid's corner on.
 "$PROBE" map 2.5 2.5 0 $VIEW_W $VIEW_H "$WT_WORK/map.bmp" --scale $SCALE --strip 53 >/dev/null
-wt_drive crop "$shot" $((VIEW_W + ORIGIN_X)) $ORIGIN_Y $((PANEL_W - ORIGIN_X)) $((MAP_H - ORIGIN_Y)) \
+wt_drive crop "$shot" $((VIEW_W + ORIGIN_X)) 0 $((PANEL_W - ORIGIN_X)) $ORIGIN_Y \
     "$WT_WORK/lab_map.bmp" >/dev/null
-wt_drive crop "$WT_WORK/map.bmp" 0 0 $((PANEL_W - ORIGIN_X)) $((MAP_H - ORIGIN_Y)) \
+wt_drive crop "$WT_WORK/map.bmp" 0 $((GRID_PX - ORIGIN_Y)) $((PANEL_W - ORIGIN_X)) $ORIGIN_Y \
     "$WT_WORK/probe_map.bmp" >/dev/null
 out="$("$WT_XDRIVE" compare "$WT_WORK/lab_map.bmp" "$WT_WORK/probe_map.bmp" "${WT_SAME[@]}" 2>&1)" ||
     fail "the lab's map differs from quellon-probe map with strip 53: $out"
 say "the map matches quellon-probe map ... --strip 53, moved to follow the player"
 
 # Paint cell (2, 6), in front of the player, and save the grid.
-wt_drive click "$WT_WID" $((VIEW_W + ORIGIN_X + 2 * SCALE + SCALE / 2)) $((ORIGIN_Y + 6 * SCALE + SCALE / 2)) >/dev/null
+wt_drive click "$WT_WID" $((VIEW_W + ORIGIN_X + 2 * SCALE + SCALE / 2)) $((ORIGIN_Y - 6 * SCALE - SCALE / 2 - 1)) >/dev/null
 sleep 0.3
 wt_drive key "$WT_WID" down s >/dev/null
 wt_drive key "$WT_WID" up s >/dev/null
