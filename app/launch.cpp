@@ -114,7 +114,7 @@ int run(Program& program, int argc, char** argv) {
     if (!readOptions(description, argc, argv, given, error)) {
         return complain(description, error, kExitUsage);
     }
-    StartSettings start{loadCarriedImages(), {}, {}};
+    StartSettings start{loadCarriedImages(), {}, {}, {}};
     for (const GivenOption& option : given) {
         if (!option.option->apply(option.value, start, error)) {
             return complain(description, error, kExitUsage);

@@ -23,10 +23,13 @@ bool applyLevel(std::string_view file, StartSettings& start, std::string& error)
         error = "--level needs the name of a file";
         return false;
     }
-    if (!setLevel(readLevelFile(std::string(file)), start, error)) {
+    const std::string name(file);
+    ImageResult level = readLevelFile(name);
+    start.saveFile = level.ok() ? saveNameFor(name, level) : "";
+    if (!setLevel(std::move(level), start, error)) {
         return false;
     }
-    start.levelFile = file;
+    start.levelFile = name;
     return true;
 }
 

@@ -13,11 +13,13 @@ namespace quellon {
 
 // What the main window starts with, as the options leave it: the carried images unless an
 // option names others, today's rules of the picture unless an option changes them, and the
-// file the maze came from, if an option named one.
+// file the maze came from, if an option named one, with the file a changed maze is saved in:
+// the same one, or one beside it when writing the maze back would lose what the file holds.
 struct StartSettings {
     ImageHolders images;
     WhatIfRules rules;
     std::string levelFile;
+    std::string saveFile;
 };
 
 // An option a program takes besides --help and --version, given as "--name VALUE" or

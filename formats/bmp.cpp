@@ -8,8 +8,18 @@ namespace quellon {
 
 namespace {
 
+constexpr std::size_t kFileHeaderBytes = 14;
+// The info headers of the versions that hold a 24-bit picture: the first, and versions 4 and 5.
 constexpr std::uint32_t kInfoHeaderBytes = 40;
-constexpr std::uint16_t kBitsPerPixel = 24;
+constexpr std::uint32_t kV4HeaderBytes = 108;
+constexpr std::uint32_t kV5HeaderBytes = 124;
+constexpr std::uint16_t kBitsPerPixel = 24;  // what the plain form stores
+constexpr std::uint16_t kBitsPerWord = 32;   // blue, green, red and a byte left aside
+constexpr std::uint32_t kUncompressed = 0;
+constexpr std::uint32_t kBitFields = 3;
+constexpr std::uint32_t kRedMask = 0x00FF0000;
+constexpr std::uint32_t kGreenMask = 0x0000FF00;
+constexpr std::uint32_t kBlueMask = 0x000000FF;
 constexpr std::int32_t kPixelsPerMetre = 2835;  // 72 dpi, what most writers put there
 
 std::uint32_t readU32(std::span<const std::uint8_t> b, std::size_t at) {
@@ -33,8 +43,9 @@ void putU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v) {
     out[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
 
-std::size_t rowStride(std::size_t width) {
-    return (width * 3 + 3) / 4 * 4;
+// Rows are padded to whole 32-bit words.
+std::size_t rowStride(std::size_t width, std::size_t pixelBytes) {
+    return (width * pixelBytes + 3) / 4 * 4;
 }
 
 BmpResult failure(std::string why) {
@@ -44,54 +55,78 @@ BmpResult failure(std::string why) {
 }  // namespace
 
 BmpResult decodeBmp(std::span<const std::uint8_t> file) {
-    if (file.size() < kBmpHeaderBytes) {
+    if (file.size() < kFileHeaderBytes + kInfoHeaderBytes) {
         return failure("too short for a header (" + std::to_string(file.size()) + " bytes)");
     }
     if (file[0] != 'B' || file[1] != 'M') {
         return failure("does not start with \"BM\"");
     }
-    if (readU32(file, 14) != kInfoHeaderBytes) {
-        return failure("info header is not the 40-byte kind");
+    const std::uint32_t headerBytes = readU32(file, kFileHeaderBytes);
+    if (headerBytes != kInfoHeaderBytes && headerBytes != kV4HeaderBytes &&
+        headerBytes != kV5HeaderBytes) {
+        return failure("its info header is of " + std::to_string(headerBytes) +
+                       " bytes, not one of the kinds of 40, 108 or 124");
     }
     const std::int32_t width = readI32(file, 18);
-    const std::int32_t height = readI32(file, 22);
+    const std::int32_t storedHeight = readI32(file, 22);
+    const std::uint16_t bits = readU16(file, 28);
+    const std::uint32_t compression = readU32(file, 30);
     if (readU16(file, 26) != 1) {
         return failure("plane count is not 1");
     }
-    if (readU16(file, 28) != kBitsPerPixel) {
-        return failure("not 24 bits per pixel (" + std::to_string(readU16(file, 28)) + ")");
+    if (bits != kBitsPerPixel && bits != kBitsPerWord) {
+        return failure("not 24 or 32 bits per pixel (" + std::to_string(bits) + ")");
     }
-    if (readU32(file, 30) != 0) {
-        return failure("compressed (method " + std::to_string(readU32(file, 30)) + ")");
+    // The channels' masks follow a 40-byte header, and lie inside the longer ones.
+    const std::size_t masksAt = kFileHeaderBytes + kInfoHeaderBytes;
+    std::size_t dataFrom = kFileHeaderBytes + headerBytes;
+    if (compression == kBitFields) {
+        if (bits != kBitsPerWord) {
+            return failure("bit fields in a picture of " + std::to_string(bits) +
+                           " bits per pixel");
+        }
+        if (headerBytes == kInfoHeaderBytes) {
+            dataFrom += 3 * sizeof(std::uint32_t);
+        }
+        if (file.size() < masksAt + 3 * sizeof(std::uint32_t)) {
+            return failure("the file ends inside its channel masks");
+        }
+        if (readU32(file, masksAt) != kRedMask || readU32(file, masksAt + 4) != kGreenMask ||
+            readU32(file, masksAt + 8) != kBlueMask) {
+            return failure("its channel masks are not 8 bits each of red, green and blue");
+        }
+    } else if (compression != kUncompressed) {
+        return failure("compressed (method " + std::to_string(compression) + ")");
     }
-    if (readU32(file, 10) != kBmpHeaderBytes) {
-        return failure("pixel data does not follow the 54-byte header");
+    if (width <= 0 || storedHeight == 0 || storedHeight == INT32_MIN) {
+        return failure("its width must be more than 0 and its height not 0 (" +
+                       std::to_string(width) + " by " + std::to_string(storedHeight) + ")");
     }
-    if (width <= 0 || height <= 0) {
-        return failure("width and height must be positive (top-down images are not accepted)");
-    }
+    // A negative height stores the rows top first.
+    const bool topDown = storedHeight < 0;
+    const std::int32_t height = topDown ? -storedHeight : storedHeight;
     if (width > Surface::kMaxSidePx || height > Surface::kMaxSidePx) {
         return failure("larger than " + std::to_string(Surface::kMaxSidePx) + " pixels a side");
     }
-    const std::size_t stride = rowStride(static_cast<std::size_t>(width));
-    const std::size_t expected = kBmpHeaderBytes + stride * static_cast<std::size_t>(height);
-    if (file.size() != expected) {
-        return failure("is " + std::to_string(file.size()) + " bytes where a " +
-                       std::to_string(width) + " by " + std::to_string(height) + " image takes " +
-                       std::to_string(expected));
-    }
-    if (readU32(file, 2) != file.size()) {
-        return failure("size field does not match the file's length");
+    const std::size_t pixelBytes = bits / 8;
+    const std::size_t stride = rowStride(static_cast<std::size_t>(width), pixelBytes);
+    const std::size_t offset = readU32(file, 10);
+    if (offset < dataFrom || offset > file.size() ||
+        file.size() - offset < stride * static_cast<std::size_t>(height)) {
+        return failure("is " + std::to_string(file.size()) + " bytes, too short for its " +
+                       std::to_string(width) + " by " + std::to_string(height) +
+                       " pixels from byte " + std::to_string(offset));
     }
 
     BmpResult result;
+    result.plain = headerBytes == kInfoHeaderBytes && bits == kBitsPerPixel && !topDown &&
+                   offset == kBmpHeaderBytes;
     result.image.resize(width, height);
     for (std::int32_t y = 0; y < height; ++y) {
-        // The first stored row is the bottom one.
-        const std::size_t base =
-            kBmpHeaderBytes + stride * static_cast<std::size_t>(height - 1 - y);
+        const std::int32_t stored = topDown ? y : height - 1 - y;
+        const std::size_t base = offset + stride * static_cast<std::size_t>(stored);
         for (std::int32_t x = 0; x < width; ++x) {
-            const std::size_t p = base + static_cast<std::size_t>(x) * 3;
+            const std::size_t p = base + static_cast<std::size_t>(x) * pixelBytes;
             result.image.set(x, y, rgb(file[p + 2], file[p + 1], file[p]));  // stored B, G, R
         }
     }
@@ -99,7 +134,8 @@ BmpResult decodeBmp(std::span<const std::uint8_t> file) {
 }
 
 std::vector<std::uint8_t> encodeBmp(const Surface& image) {
-    const std::size_t stride = rowStride(static_cast<std::size_t>(image.width()));
+    const std::size_t stride =
+        rowStride(static_cast<std::size_t>(image.width()), kBitsPerPixel / 8);
     const std::size_t pixelBytes = stride * static_cast<std::size_t>(image.height());
     std::vector<std::uint8_t> out(kBmpHeaderBytes + pixelBytes, 0);
     out[0] = 'B';

@@ -28,6 +28,36 @@ bool startsWith(std::span<const std::uint8_t> bytes, const std::array<std::uint8
     return bytes.size() >= N && std::equal(signature.begin(), signature.end(), bytes.begin());
 }
 
+// Whether the bytes are text: UTF-8 throughout, with no control characters but tabs and line
+// ends.
+bool isText(std::span<const std::uint8_t> bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::uint8_t lead = bytes[i];
+        if (lead < 0x80) {
+            if ((lead < 0x20 && lead != '\t' && lead != '\n' && lead != '\r') || lead == 0x7F) {
+                return false;
+            }
+            ++i;
+            continue;
+        }
+        // A sequence of 2, 3 or 4 bytes: its lead says how many, each follower is 10xxxxxx.
+        const std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                                   : lead >= 0xE0 && lead <= 0xEF ? 3
+                                   : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                                  : 0;
+        if (length == 0 || bytes.size() - i < length) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool looksLikePng(std::span<const std::uint8_t> bytes) {
@@ -35,16 +65,19 @@ bool looksLikePng(std::span<const std::uint8_t> bytes) {
 }
 
 FileFormat fileFormatOf(std::string_view name, std::span<const std::uint8_t> bytes) {
-    if (hasEnding(name, ".png")) {
-        return FileFormat::kPng;
-    }
-    if (hasEnding(name, ".bmp")) {
-        return FileFormat::kBmp;
-    }
     if (looksLikePng(bytes)) {
         return FileFormat::kPng;
     }
     if (startsWith(bytes, kBmpSignature)) {
+        return FileFormat::kBmp;
+    }
+    if (!bytes.empty()) {
+        return isText(bytes) ? FileFormat::kGrid : FileFormat::kUnknown;
+    }
+    if (hasEnding(name, ".png")) {
+        return FileFormat::kPng;
+    }
+    if (hasEnding(name, ".bmp")) {
         return FileFormat::kBmp;
     }
     return FileFormat::kGrid;

@@ -9,12 +9,17 @@
 
 namespace quellon {
 
-enum class FileFormat : std::uint8_t { kGrid, kBmp, kPng };
+// kUnknown: bytes that are none of the forms (a JPEG, a program, noise).
+enum class FileFormat : std::uint8_t { kGrid, kBmp, kPng, kUnknown };
 
-// The form of the file `name` whose bytes begin with `bytes`: by the name's ending (.bmp or
-// .png, in any case), else by the first bytes when they start as a BMP or a PNG does, else
-// the grid. A file about to be written has no bytes yet and goes by its name alone.
+// The form of the file `name` whose bytes are `bytes`. A PNG or a BMP is known by its first
+// bytes whatever the name says; other bytes are a grid when they are text (UTF-8 without
+// control characters but tabs and line ends), and of no known form otherwise. A file about to
+// be written has no bytes yet and goes by its name alone: .png or .bmp in any case, or a grid.
 FileFormat fileFormatOf(std::string_view name, std::span<const std::uint8_t> bytes = {});
+
+// What a file of no known form is told: "not a grid, a PNG or a BMP".
+inline constexpr const char* kNoKnownForm = "not a grid, a PNG or a BMP";
 
 // Whether the bytes start as a PNG file does.
 bool looksLikePng(std::span<const std::uint8_t> bytes);

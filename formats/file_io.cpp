@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quellon {
@@ -51,6 +53,34 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         return false;
     }
     return true;
+}
+
+bool pathExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+std::optional<std::vector<std::string>> folderNames(const std::string& folder, std::string& error) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        error = folder + ": cannot open it: " + std::strerror(errno);
+        return std::nullopt;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        error = folder + ": not a folder";
+        return std::nullopt;
+    }
+    DIR* entries = ::opendir(folder.c_str());
+    if (entries == nullptr) {
+        error = folder + ": cannot read it: " + std::strerror(errno);
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(entries)) {
+        names.emplace_back(entry->d_name);
+    }
+    (void)::closedir(entries);
+    return names;
 }
 
 }  // namespace quellon

@@ -18,4 +18,11 @@ std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                          std::string& error);
 
+// Whether something (a file, a folder) goes by `path`.
+bool pathExists(const std::string& path);
+
+// The names in the folder, in no order; none, with one line in `error` that names the folder,
+// if it cannot be read or is no folder.
+std::optional<std::vector<std::string>> folderNames(const std::string& folder, std::string& error);
+
 }  // namespace quellon

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "formats/file_format.h"
 #include "gfx/surface.h"
 
 namespace quellon {
@@ -23,8 +24,17 @@ inline constexpr const char* kTextureName = "texture";
 struct ImageResult {
     Surface image;
     std::string error;  // empty on success
+    // The file holds nothing a maze written back under its name would lose: a grid, or a level
+    // image in the six colours and in the form it would be written in.
+    bool rewritable = false;
     bool ok() const { return error.empty(); }
 };
+
+// Whether every pixel of the picture is one of the level's colours.
+bool inLevelColours(const Surface& picture);
+
+// The level of `level` if it is a maze to walk (see mazeFault), else the reason, naming `name`.
+ImageResult mazeLevel(const std::string& name, ImageResult level);
 
 // A decoded picture, or the reason it did not decode, from the file `name`, which must be `side`
 // pixels square; `what` names it in the message (kLevelImageName). `width` and `height` are the
@@ -36,8 +46,8 @@ ImageResult squarePicture(const std::string& name, const char* what, int side, I
 ImageResult squareBmp(const std::string& name, const char* what, int side,
                       std::span<const std::uint8_t> bytes);
 
-// The level in the bytes of the file `name` when they hold no PNG: a BMP level image when
-// fileFormatOf says so, otherwise the grid as text.
+// The maze in the bytes of the file `name` when they hold no PNG: a BMP level image or the grid
+// as text, as fileFormatOf says; bytes of no known form are refused (kNoKnownForm).
 ImageResult levelFromGridOrBmp(const std::string& name, std::span<const std::uint8_t> bytes);
 
 }  // namespace quellon

@@ -11,7 +11,7 @@ constexpr std::uint32_t kCharacterMask = (1u << kBitsPerCharacter) - 1;
 
 // What is said of a code: "maze code: " and why.
 std::string saying(const std::string& why) {
-    return "maze code: " + why;
+    return std::string(kMazeCodeName) + ": " + why;
 }
 
 ImageResult failure(const std::string& why) {
@@ -53,8 +53,21 @@ std::string mazeCodeOf(std::span<const std::uint8_t> packed) {
     return code;
 }
 
-bool packedOfMazeCode(std::string_view code, std::vector<std::uint8_t>& packed,
+std::string_view mazeCodeIn(std::string_view pasted) {
+    constexpr std::string_view kSpace = " \t\r\n";
+    constexpr std::string_view kField = "maze=";
+    const std::size_t first = pasted.find_first_not_of(kSpace);
+    pasted = first == std::string_view::npos ? std::string_view{} : pasted.substr(first);
+    if (const std::size_t field = pasted.rfind(kField); field != std::string_view::npos) {
+        pasted.remove_prefix(field + kField.size());
+    }
+    // A link may go on after its code with another field, or end in spaces.
+    return pasted.substr(0, pasted.find_first_of("&# \t\r\n"));
+}
+
+bool packedOfMazeCode(std::string_view pasted, std::vector<std::uint8_t>& packed,
                       std::string& error) {
+    const std::string_view code = mazeCodeIn(pasted);
     packed.clear();
     if (code.empty()) {
         error = saying("it is empty");
@@ -108,7 +121,7 @@ ImageResult levelFromMazeCells(std::span<const std::uint8_t> cells, bool runsOn)
         }
         result.image.set(x, y, kLevelColours.at(cells[i]));
     }
-    return result;
+    return mazeLevel(kMazeCodeName, std::move(result));
 }
 
 }  // namespace quellon

@@ -1,9 +1,7 @@
 #include "formats/maze_files.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "formats/bmp.h"
@@ -19,27 +17,54 @@ namespace {
 
 constexpr int kFirstTexture = kFirstWallCode;
 
-// A picture that must be `side` pixels square: a PNG, or a BMP otherwise.
+// A picture that must be `side` pixels square, a PNG or a BMP by its bytes. A level image is
+// rewritable when writing it back keeps it as it is.
 ImageResult squareFile(const std::string& name, std::span<const std::uint8_t> bytes, int side,
                        const char* what) {
-    if (fileFormatOf(name, bytes) == FileFormat::kPng) {
-        PngResult png = decodePng(bytes, side);
-        return squarePicture(name, what, side, {std::move(png.image), std::move(png.error)},
-                             png.width, png.height);
+    switch (fileFormatOf(name, bytes)) {
+        case FileFormat::kPng: {
+            PngResult png = decodePng(bytes, side);
+            const bool plain = png.plain && inLevelColours(png.image);
+            ImageResult picture =
+                squarePicture(name, what, side, {std::move(png.image), std::move(png.error)},
+                              png.width, png.height);
+            picture.rewritable = picture.ok() && plain;
+            return picture;
+        }
+        case FileFormat::kBmp:
+            return squareBmp(name, what, side, bytes);
+        case FileFormat::kGrid:
+        case FileFormat::kUnknown:
+            break;
     }
-    return squareBmp(name, what, side, bytes);
+    return {Surface{}, name + ": not a PNG or a BMP"};
 }
 
-bool exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
+// The names of the texture files in a folder's list, "texture<code>.png" or ".bmp" in any case,
+// for each wall code.
+std::array<std::vector<std::string>, kTextureCount> textureFiles(
+    const std::vector<std::string>& names) {
+    std::array<std::vector<std::string>, kTextureCount> files;
+    for (const std::string& name : names) {
+        std::string lower = name;
+        for (char& c : lower) {
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        for (int code = kFirstTexture; code <= kLastWallCode; ++code) {
+            const std::string stem = "texture" + std::to_string(code);
+            if (lower == stem + ".png" || lower == stem + ".bmp") {
+                files[static_cast<std::size_t>(code)].push_back(name);
+            }
+        }
+    }
+    return files;
 }
 
 }  // namespace
 
 ImageResult levelFromBytes(const std::string& name, std::span<const std::uint8_t> bytes) {
     if (fileFormatOf(name, bytes) == FileFormat::kPng) {
-        return squareFile(name, bytes, kMapSize, kLevelImageName);
+        return mazeLevel(name, squareFile(name, bytes, kMapSize, kLevelImageName));
     }
     return levelFromGridOrBmp(name, bytes);
 }
@@ -56,6 +81,24 @@ ImageResult readLevelFile(const std::string& path) {
     return levelFromBytes(path, *bytes);
 }
 
+std::string saveNameFor(const std::string& opened, const ImageResult& level) {
+    if (level.rewritable) {
+        return opened;
+    }
+    // Beside it: the same name with "-maze" before its ending, and a number after that when
+    // such a file is there already.
+    const std::size_t slash = opened.find_last_of('/');
+    const std::size_t dot = opened.find_last_of('.');
+    const bool ending = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const std::string stem = ending ? opened.substr(0, dot) : opened;
+    const std::string extension = ending ? opened.substr(dot) : ".txt";
+    std::string name = stem + "-maze" + extension;
+    for (int copy = 2; pathExists(name); ++copy) {
+        name = stem + "-maze-" + std::to_string(copy) + extension;
+    }
+    return name;
+}
+
 std::vector<std::uint8_t> levelFileBytes(const std::string& name, const WorldMap& worldMap) {
     switch (fileFormatOf(name)) {
         case FileFormat::kPng:
@@ -63,6 +106,7 @@ std::vector<std::uint8_t> levelFileBytes(const std::string& name, const WorldMap
         case FileFormat::kBmp:
             return encodeBmp(levelImageOf(worldMap));
         case FileFormat::kGrid:
+        case FileFormat::kUnknown:
             break;
     }
     const std::string text = levelText(worldMap);
@@ -70,27 +114,26 @@ std::vector<std::uint8_t> levelFileBytes(const std::string& name, const WorldMap
 }
 
 std::string readTextureFolder(const std::string& folder, TextureSet& textures) {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0) {
-        return folder + ": cannot open it: " + std::strerror(errno);
+    std::string error;
+    const auto names = folderNames(folder, error);
+    if (!names) {
+        return error + " (give the folder that holds texture1.png .. texture" +
+               std::to_string(kLastWallCode) + ".png)";
     }
-    if (!S_ISDIR(info.st_mode)) {
-        return folder + ": not a folder (give the folder that holds texture1.png .. texture5.png)";
-    }
+    const auto files = textureFiles(*names);
     TextureSet read = textures;
     int found = 0;
     for (int code = kFirstTexture; code <= kLastWallCode; ++code) {
-        const std::string stem = folder + "/texture" + std::to_string(code);
-        const bool bmp = exists(stem + ".bmp");
-        const bool png = exists(stem + ".png");
-        if (bmp && png) {
-            return stem + ".bmp and " + stem + ".png: both are there; keep one";
+        std::vector<std::string> named = files[static_cast<std::size_t>(code)];
+        std::sort(named.begin(), named.end());
+        if (named.size() > 1) {
+            return folder + "/" + named[0] + " and " + folder + "/" + named[1] +
+                   ": both are there; keep one";
         }
-        if (!bmp && !png) {
+        if (named.empty()) {
             continue;
         }
-        const std::string path = stem + (png ? ".png" : ".bmp");
-        std::string error;
+        const std::string path = folder + "/" + named[0];
         const auto bytes = readFile(path, error, kMaxMazeFileBytes);
         if (!bytes) {
             return error;

@@ -24,13 +24,19 @@ ImageResult levelFromBytes(const std::string& name, std::span<const std::uint8_t
 // The same, read from the file.
 ImageResult readLevelFile(const std::string& path);
 
+// Where a maze opened from the file `opened` (read as `level`) is saved: the file itself when
+// writing the maze back loses nothing (level.rewritable), otherwise a new file beside it,
+// NAME-maze.EXT (NAME-maze-2.EXT and on if that is there already), so that nothing the file
+// holds is ever written over.
+std::string saveNameFor(const std::string& opened, const ImageResult& level);
+
 // The bytes that keep `worldMap` under `name`: its level image as a BMP or PNG, or its grid as
 // text, as fileFormatOf says of the name. Empty if the image cannot be encoded.
 std::vector<std::uint8_t> levelFileBytes(const std::string& name, const WorldMap& worldMap);
 
-// Reads the walls of a folder: `folder`/texture1 .. texture5, each a .bmp or .png of
-// kTextureSize pixels a side, in place of the carried texture of its code; a code without a
-// file keeps its own, and element 0 shows texture 1's image, whichever that is. Returns the
+// Reads the walls of a folder: `folder`/texture1 .. texture5, each a .bmp or .png (named in any
+// case) of kTextureSize pixels a side, in place of the carried texture of its code; a code without
+// a file keeps its own, and element 0 shows texture 1's image, whichever that is. Returns the
 // error, or an empty string when the textures are set. A folder with none of the five files, a
 // code with both a .bmp and a .png, and a file that does not decode or is of another size are
 // errors, and leave `textures` as they were.

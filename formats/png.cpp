@@ -108,7 +108,7 @@ void readFromSource(png_structp png, png_bytep out, png_size_t count) {
 // Reads the image's header, then, unless it is wider or taller than `maxSidePx`, its rows into
 // `samples` as 8-bit red, green, blue; false with the reason in `error`.
 bool readRgb(png_structp png, png_infop info, int maxSidePx, std::vector<std::uint8_t>& samples,
-             std::vector<png_bytep>& rows, png_uint_32& width, png_uint_32& height) {
+             std::vector<png_bytep>& rows, png_uint_32& width, png_uint_32& height, bool& plain) {
     // libpng leaves a failed read by longjmp to here: its one way of reporting, so this is where
     // the reason is received.
     if (setjmp(png_jmpbuf(png)) != 0) {  // NOLINT(cert-err52-cpp)
@@ -122,6 +122,8 @@ bool readRgb(png_structp png, png_infop info, int maxSidePx, std::vector<std::ui
         png_error(png, "larger than wanted");
     }
     const int colourType = png_get_color_type(png, info);
+    plain = colourType == PNG_COLOR_TYPE_RGB && png_get_bit_depth(png, info) == 8 &&
+            png_get_interlace_type(png, info) == PNG_INTERLACE_NONE;
     if (colourType == PNG_COLOR_TYPE_PALETTE) {
         png_set_palette_to_rgb(png);
     }
@@ -166,11 +168,13 @@ PngResult decodePng(std::span<const std::uint8_t> file, int maxSidePx) {
     std::vector<png_bytep> rows;
     png_uint_32 width = 0;
     png_uint_32 height = 0;
-    const bool read = readRgb(png, info, maxSidePx, samples, rows, width, height);
+    bool plain = false;
+    const bool read = readRgb(png, info, maxSidePx, samples, rows, width, height, plain);
     png_destroy_read_struct(&png, &info, nullptr);
     PngResult result;
     result.width = static_cast<std::int64_t>(width);
     result.height = static_cast<std::int64_t>(height);
+    result.plain = plain;
     if (!read) {
         result.error = std::string("PNG image: ") + error.text;
         return result;

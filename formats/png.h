@@ -22,6 +22,9 @@ struct PngResult {
     // The size its header gives, once the header is read (also when the pixels are not).
     std::int64_t width = 0;
     std::int64_t height = 0;
+    // The file is 8-bit red, green and blue, not interlaced: the form encodePng writes, so
+    // writing the picture back keeps it as it was.
+    bool plain = false;
     bool ok() const { return error.empty(); }
 };
 

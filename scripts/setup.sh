@@ -6,7 +6,7 @@
 readonly BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libx11-dev libxext-dev
     libx11-xcb-dev libxcb-shm0-dev zlib1g-dev libpng-dev)
 readonly TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb libx11-dev libxtst-dev libxdamage-dev
-    xauth openbox python3
+    xauth openbox imagemagick python3
     desktop-file-utils dpkg-dev groff-base lintian appstream)
 # What building the web page needs (./web.sh), and what its test in a browser needs besides.
 readonly WEB_PACKAGES=(cmake make emscripten python3)

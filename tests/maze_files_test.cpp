@@ -37,15 +37,18 @@ WorldMap carriedMaze() {
 }
 
 // A maze of about one wall in five, of every code, open or not at its edge.
+// A maze to walk: random walls in a closed ring, the start cell open.
 WorldMap randomMaze(unsigned seed) {
     std::mt19937 random(seed);
     WorldMap maze;
     for (int y = 0; y < kMapSize; ++y) {
         for (int x = 0; x < kMapSize; ++x) {
-            const bool wall = random() % 5 == 0;
+            const bool ring = x == 0 || y == 0 || x == kMapSize - 1 || y == kMapSize - 1;
+            const bool wall = ring || random() % 5 == 0;
             maze.set(x, y, wall ? static_cast<std::int16_t>(1 + random() % 5) : kOpenFloor);
         }
     }
+    maze.set(static_cast<int>(kStartX), static_cast<int>(kStartY), kOpenFloor);
     return maze;
 }
 
@@ -62,6 +65,7 @@ std::string writeText(const std::string& name, const std::string& text) {
 }
 
 TEST(MazeFilesTest, EveryFormReadsBackToTheSameCells) {
+    const WorldMap maze0 = randomMaze(3);
     for (const WorldMap& maze : {carriedMaze(), randomMaze(1), randomMaze(2)}) {
         for (const char* name : {"round.txt", "round.bmp", "round.png", "ROUND.PNG"}) {
             const ImageResult back = readLevelFile(writeBytes(name, levelFileBytes(name, maze)));
@@ -76,7 +80,17 @@ TEST(MazeFilesTest, EveryFormReadsBackToTheSameCells) {
         const ImageResult fromCode = levelFromMazeCode(code);
         ASSERT_TRUE(fromCode.ok()) << fromCode.error;
         EXPECT_EQ(scanned(fromCode.image), maze) << "grid -> code -> grid";
+        for (const std::string& pasted :
+             {"#maze=" + code, " http://host/index.html#maze=" + code + "\n"}) {
+            const ImageResult fromLink = levelFromMazeCode(pasted);
+            ASSERT_TRUE(fromLink.ok()) << pasted << ": " << fromLink.error;
+            EXPECT_EQ(scanned(fromLink.image), maze) << "a link pasted whole";
+        }
     }
+    // The form is the bytes', whatever the name says: a PNG named .bmp opens.
+    const ImageResult named = readLevelFile(writeBytes("a_png.bmp", levelFileBytes(".png", maze0)));
+    ASSERT_TRUE(named.ok()) << named.error;
+    EXPECT_EQ(scanned(named.image), maze0);
     // A level image is read as the carried one is: a colour outside the six takes the code of
     // the cell scanned just before it.
     Surface odd = levelImageOf(carriedMaze());
@@ -182,7 +196,7 @@ TEST(MazeFilesTest, TexturesComeFromTheFolderAndMissingOnesStay) {
     const ImageHolders carried = loadCarriedImages();
     // texture1 is the carried banner, texture4 the carried picture frame, as PNG; 2, 3, 5 absent.
     writeBytes("walls/texture1.bmp", encodeBmp(carried.picTexture[3]));
-    writeBytes("walls/texture4.png", encodePng(carried.picTexture[5]));
+    writeBytes("walls/Texture4.PNG", encodePng(carried.picTexture[5]));  // names in any case
     TextureSet textures = carried.picTexture;
     ASSERT_EQ(readTextureFolder(folder, textures), "");
     EXPECT_EQ(textures[1], carried.picTexture[3]);
@@ -229,6 +243,14 @@ TEST(MazeFilesTest, BadInputIsOneLineThatNamesTheFile) {
     const std::string halfPng = write("half.png", truncated);
     const std::string halfBmp =
         write("half.bmp", std::vector<std::uint8_t>(bmp.begin(), bmp.end() - 3));
+    WorldMap ringOpen = carriedMaze();
+    ringOpen.set(63, 10, kOpenFloor);
+    const std::string openRing = write("open_ring.png", levelFileBytes(".png", ringOpen));
+    WorldMap startWall = carriedMaze();
+    startWall.set(2, 2, 4);
+    const std::string walledIn = writeText("walled_in.txt", levelText(startWall));
+    const std::string jpeg = write("level.txt", {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F'});
+    const std::string noise = write("noise.bmp", {0x01, 0x02, 0x00, 0x7F});
     const Case cases[] = {
         {dir + "missing.txt: cannot open it: No such file or directory",
          readLevelFile(dir + "missing.txt").error},
@@ -239,14 +261,25 @@ TEST(MazeFilesTest, BadInputIsOneLineThatNamesTheFile) {
          readLevelFile(wide).error},
         {shortBmp + ": the level image is 64 by 63 pixels, not 64 by 64 pixels",
          readLevelFile(shortBmp).error},
-        {broken + ": does not decode: PNG image: does not start with the PNG signature",
+        {broken +
+             ": does not decode: BMP image: is 100 bytes, too short for its 64 by 64 pixels from "
+             "byte 54 (give a 24-bit BMP, or a PNG)",
          readLevelFile(broken).error},
         {halfPng + ": does not decode: PNG image: the file ends inside the image",
          readLevelFile(halfPng).error},
         {halfBmp +
-             ": does not decode: BMP image: is 12339 bytes where a 64 by 64 image takes 12342 "
-             "(give a 24-bit BMP, or a PNG)",
+             ": does not decode: BMP image: is 12339 bytes, too short for its 64 by 64 pixels "
+             "from byte 54 (give a 24-bit BMP, or a PNG)",
          readLevelFile(halfBmp).error},
+        // Mazes that cannot be walked, in every form they come in.
+        {openRing + ": cell 63,10 on the outer ring is open", readLevelFile(openRing).error},
+        {walledIn + ": cell 2,2, where the player starts, is a wall",
+         readLevelFile(walledIn).error},
+        {"maze code: cell 2,2, where the player starts, is a wall",
+         levelFromMazeCode(mazeCode(startWall)).error},
+        // Bytes of no form a maze comes in, whatever their name.
+        {jpeg + ": not a grid, a PNG or a BMP", readLevelFile(jpeg).error},
+        {noise + ": not a grid, a PNG or a BMP", readLevelFile(noise).error},
         {walls + "/texture2.png: the texture is 32 by 32 pixels, not 64 by 64 pixels",
          readTextureFolder(walls, *std::make_unique<TextureSet>())},
         {both + "/texture3.bmp and " + both + "/texture3.png: both are there; keep one",

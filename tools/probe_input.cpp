@@ -22,6 +22,7 @@ const std::string& usage() {
         "       quellon-probe walk [X Y ANGLE] [MAZE] < SCRIPT\n"
         "       quellon-probe maze-code [MAZE]\n"
         "       quellon-probe maze-grid [MAZE]\n"
+        "       quellon-probe --help | --version\n"
         "MAZE:  [--level FILE | --maze CODE] [--textures DIR]\n"
         "\n"
         "cast   prints one line per strip of the view from the pose, left to right:\n"
@@ -165,8 +166,15 @@ std::string readOptions(std::span<const std::string_view> options, Command& c) {
     bool seenAround = false;
     bool seenUntil = false;
     std::string_view stripText;
+    constexpr std::string_view kOptionNames[] = {"--level",   "--maze",       "--textures",
+                                                 "--scale",   "--strip",      "--around",
+                                                 "--what-if", "--until-strip"};
     for (std::size_t i = 0; i < options.size(); i += 2) {
         const std::string_view name = options[i];
+        if (std::find(std::begin(kOptionNames), std::end(kOptionNames), name) ==
+            std::end(kOptionNames)) {
+            return "unknown option " + quoted(name);
+        }
         if (i + 1 == options.size()) {
             return "option " + quoted(name) + " needs a value";
         }
@@ -277,11 +285,11 @@ CommandResult parseCommand(const std::vector<std::string_view>& args) {
     const std::string_view verb = args[0];
     CommandResult result;
     Command& c = result.command;
-    if (verb == "--help" || verb == "-h" || verb == "help") {
+    if (verb == "--help" || verb == "-h" || verb == "help" || verb == "--version") {
         if (args.size() != 1) {
-            return failure("--help takes no arguments");
+            return failure(std::string(verb) + " takes no arguments");
         }
-        c.kind = Command::Kind::kHelp;
+        c.kind = verb == "--version" ? Command::Kind::kVersion : Command::Kind::kHelp;
         return result;
     }
     // The operands come first; the options, each "--name value", after them.

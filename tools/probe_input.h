@@ -25,7 +25,7 @@ inline constexpr long kMaxTicksPerLine = 100'000'000;
 inline constexpr int kMaxKeyCode = 65535;
 
 struct Command {
-    enum class Kind { kHelp, kCast, kFrame, kWalk, kMap, kMazeCode, kMazeGrid };
+    enum class Kind { kHelp, kVersion, kCast, kFrame, kWalk, kMap, kMazeCode, kMazeGrid };
     Kind kind = Kind::kHelp;
     // Unless given: the start pose, and the window's size as created.
     float x = kStartX;

@@ -70,7 +70,7 @@ class WebProgram final : public Program {
         if (frm_ == nullptr) {
             startMaze_ = std::move(level.image);
         } else {
-            panel_.openLevel(level.image, name);
+            panel_.openLevel(level.image, name, name);
         }
         return {};
     }
@@ -193,8 +193,9 @@ EMSCRIPTEN_KEEPALIVE int quellon_open_maze_picture(WebProgram* program, const ch
         }
     }
     return quellon::answer(
-        program->open(name, quellon::squarePicture(name, kLevelImageName, kMapSize,
-                                                   {std::move(picture), {}}, width, height)),
+        program->open(name, quellon::mazeLevel(name, quellon::squarePicture(
+                                                         name, kLevelImageName, kMapSize,
+                                                         {std::move(picture), {}}, width, height))),
         error, capacity);
 }
 
@@ -273,6 +274,20 @@ EMSCRIPTEN_KEEPALIVE int quellon_lab_set_rules(WebProgram* program, const char* 
         return quellon::answer(parsed.error, error, capacity);
     }
     program->panel().setRules(parsed.rules);
+    return 0;
+}
+
+// Sets the one rule `name` to `value` (a switch: 0 off, 1 on), leaving the others as they are
+// but the one it excludes, which a switch turned on turns off. Returns 0, or the length of the
+// reason written into `error`.
+EMSCRIPTEN_KEEPALIVE int quellon_lab_set_rule(WebProgram* program, const char* name, int value,
+                                              char* error, int capacity) {
+    const quellon::WhatIfParse changed =
+        quellon::withWhatIfRule(program->panel().rules(), name, value);
+    if (!changed.ok()) {
+        return quellon::answer(changed.error, error, capacity);
+    }
+    program->panel().setRules(changed.rules);
     return 0;
 }
 

@@ -41,7 +41,28 @@ Candidate stepAlong(const Pose& pose, const AngleTables& trig, std::int16_t head
             pose.playerY + sign * (kMoveStepCells * trig.lCos(heading))};
 }
 
+std::string cellName(int x, int y) {
+    return "cell " + std::to_string(x) + "," + std::to_string(y);
+}
+
 }  // namespace
+
+std::string mazeFault(const WorldMap& worldMap) {
+    const auto startX = static_cast<int>(kStartPose.playerX);
+    const auto startY = static_cast<int>(kStartPose.playerY);
+    if (worldMap(startX, startY) != kOpenFloor) {
+        return cellName(startX, startY) + ", where the player starts, is a wall";
+    }
+    for (int y = 0; y < kMapSize; ++y) {
+        const bool edgeRow = y == 0 || y == kMapSize - 1;
+        for (int x = 0; x < kMapSize; x += edgeRow ? 1 : kMapSize - 1) {
+            if (worldMap(x, y) == kOpenFloor) {
+                return cellName(x, y) + " on the outer ring is open";
+            }
+        }
+    }
+    return {};
+}
 
 float turnHeading(float heading, float step) {
     const float turned = heading + step;

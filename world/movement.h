@@ -1,6 +1,8 @@
 // The player's pose and one tick of turning, walking and side-stepping with wall sliding.
 #pragma once
 
+#include <string>
+
 #include "math/angles.h"
 #include "world/level.h"
 
@@ -26,6 +28,11 @@ struct HeldKeys {
 inline constexpr float kStartX = 2.5f;
 inline constexpr float kStartY = 2.5f;
 inline constexpr Pose kStartPose{kStartX, kStartY, 0.0f};
+
+// What makes a grid no maze to walk, in one line: the cell the player starts in is a wall, or a
+// cell of the outer ring is open (which would let rays and the player off the grid). Empty for
+// a maze to walk.
+std::string mazeFault(const WorldMap& worldMap);
 
 inline constexpr float kTurnStepDegrees = 2.0f;
 inline constexpr double kMoveStepCells = 0.04;

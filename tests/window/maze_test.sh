@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A maze and walls of the user's own in the real window: quellon --level with a grid and with a
-# level image, and with --textures, shows the probe's frame of the same maze and walls.
+# A maze and walls of the user's own in the real window: quellon --level with a grid, with a
+# level image and with the BMPs ImageMagick makes of it (its every header), and with --textures,
+# shows the probe's frame of the same maze and walls.
 #
 #   maze_test.sh QUELLON XDRIVE PROBE MAKE_LEVEL ASSETS_DIR
 set -euo pipefail
@@ -12,12 +13,14 @@ PROBE="$3"
 MAKE_LEVEL="$4"
 ASSETS="$5"
 
-# A maze nobody drew: about one wall in five, of every code, the player's cell open.
+# A maze nobody drew: about one wall in five, of every code, in a closed ring, the player's
+# cell open.
 python3 - >"$WT_WORK/maze.txt" <<'PYTHON'
 import random
 random.seed(20261208)
 for row in range(64):
-    cells = [random.choice("12345") if random.random() < 0.2 else "." for _ in range(64)]
+    cells = [random.choice("12345") if random.random() < 0.2 or row in (0, 63) or column in (0, 63)
+             else "." for column in range(64)]
     if row == 2:
         cells[2] = "."
     print("%02d %s" % (row, "".join(cells)))
@@ -46,6 +49,23 @@ expect_probe_frame() {
 expect_probe_frame grid --level "$WT_WORK/maze.txt"
 expect_probe_frame image --level "$WT_WORK/maze.png"
 expect_probe_frame walls --level "$WT_WORK/maze.txt" --textures "$WT_WORK/walls"
+# The same level image as ImageMagick writes BMPs: its own default (a 124-byte header), the
+# 40-byte kind, and 32 bits a pixel with bit fields.
+if [[ -x /usr/bin/convert ]]; then
+    /usr/bin/convert "$WT_WORK/maze.png" "$WT_WORK/magick.bmp"
+    /usr/bin/convert "$WT_WORK/maze.png" "BMP3:$WT_WORK/magick3.bmp"
+    /usr/bin/convert "$WT_WORK/maze.png" -alpha on "$WT_WORK/magick32.bmp"
+    for bmp in magick magick3 magick32; do
+        wt_start_app --level "$WT_WORK/$bmp.bmp"
+        out="$("$WT_XDRIVE" compare "$WT_READY_SHOT" "$WT_WORK/image.bmp" --ignore "${WT_TEXT_RECT[@]}" 2>&1)" ||
+            fail "quellon --level $bmp.bmp (ImageMagick's) differs from the PNG's frame: $out"
+        wt_drive close "$WT_WID" >/dev/null
+        wt_expect_exit "WM_DELETE_WINDOW"
+    done
+    say "ImageMagick's BMPs of the level image show the same picture"
+else
+    say "no ImageMagick (/usr/bin/convert): its BMPs are not tried"
+fi
 status=0
 "$WT_XDRIVE" compare "$WT_WORK/grid.bmp" "$WT_WORK/walls.bmp" >/dev/null 2>&1 || status=$?
 [[ $status -eq 1 ]] || fail "the walls of our own left the picture as it was"
