@@ -1,5 +1,6 @@
 #include "app/frm_main.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string_view>
@@ -90,6 +91,7 @@ void FrmMain::clear() {
 }
 
 void FrmMain::Raycast() {
+    trace_.strip = traceX_ < 0 ? -1 : traceX_ / std::max(1, frameRules_.whatIf.stripWidthPx);
     drawer_.draw(window_.drawingSurface(), Window::kBackground, scene(), holders.picTexture,
                  frameRules_, &trace_);
 }

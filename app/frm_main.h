@@ -93,8 +93,9 @@ class FrmMain final : private WindowEvents {
     // While paused the ticks keep coming, and yielding, but the player does not move.
     void pause(bool paused) { paused_ = paused; }
     bool paused() const { return paused_; }
-    // Notes every cell the walks of strip `strip` read in each frame (-1: none).
-    void traceStrip(int strip) { trace_.strip = strip; }
+    // Notes every cell the walks of the strip at column `viewX` of the view read, in each frame
+    // from the next on, whatever the strips' width then (-1: none).
+    void traceStripAt(int viewX) { traceX_ = viewX; }
 
     // The last frame's strips, and the cells its traced strip's walks read.
     const std::vector<Strip>& frameStrips() const { return drawer_.strips(); }
@@ -125,6 +126,7 @@ class FrmMain final : private WindowEvents {
     FrameDrawer drawer_;
     FrameRules frameRules_;
     StripTrace trace_;
+    int traceX_ = -1;
     bool paused_ = false;
 };
 

@@ -10,6 +10,7 @@
 
 #include "gfx/font.h"
 #include "render/raycast.h"
+#include "text/one_line.h"
 #include "world/level.h"
 
 namespace quellon {
@@ -19,12 +20,16 @@ namespace {
 constexpr int kReadoutLines = 8;
 constexpr int kMarginPx = 4;
 constexpr int kReadoutHeightPx = kReadoutLines * font::kLineHeightPx + 2 * kMarginPx;
-// The characters a readout line holds across the panel.
-constexpr std::size_t kReadoutColumns =
-    static_cast<std::size_t>((LabPanel::kWidthPx - 2 * kMarginPx) / font::kGlyphWidthPx);
+// The characters a readout line holds across a panel `width` pixels wide.
+std::size_t readoutColumns(int width) {
+    return static_cast<std::size_t>(std::max(1, (width - 2 * kMarginPx) / font::kGlyphWidthPx));
+}
+// A file's name in the readout is kept to this share of a line.
+constexpr std::size_t kNameShare = 2;
 
 constexpr Colour kReadoutBackground = rgb(24, 24, 30);
 constexpr Colour kReadoutText = rgb(230, 230, 230);
+constexpr Colour kAxesColour = rgb(200, 200, 210);
 // The scales the wheel steps through.
 constexpr std::array<int, 10> kScales = {1, 2, 3, 4, 6, 8, 12, 16, 24, 32};
 static_assert(kScales.front() == kMinMapScale && kScales.back() == kMaxMapScale);
@@ -72,12 +77,12 @@ LabPanel::LabPanel(SaveMaze saveMaze, OpenMaze openMaze)
 
 void LabPanel::saveTo(std::string name) {
     saveName_ = std::move(name);
-    status_ = "S saves the grid to " + saveName_;
+    status_ = "S saves the grid to " + named(saveName_);
 }
 
 void LabPanel::attach(FrmMain& frm) {
     frm_ = &frm;
-    frm_->traceStrip(picked_);
+    frm_->traceStripAt(pickX_);
 }
 
 void LabPanel::setRules(const WhatIfRules& rules) {
@@ -117,10 +122,22 @@ void LabPanel::restOfFrame() {
 }
 
 void LabPanel::choose(int strip) {
-    picked_ = strip;
+    pickX_ = strip * rules().stripWidthPx;
     if (frm_ != nullptr) {
-        frm_->traceStrip(strip);
+        frm_->traceStripAt(pickX_);
     }
+}
+
+int LabPanel::pickedStrip() const {
+    if (frm_ == nullptr || pickX_ < 0) {
+        return -1;
+    }
+    const int strip = pickX_ / rules().stripWidthPx;
+    return strip < frm_->stripCount() ? strip : -1;
+}
+
+std::string LabPanel::named(const std::string& name) const {
+    return shortenedInTheMiddle(name, readoutColumns(panelWidth_) / kNameShare);
 }
 
 void LabPanel::draw(Surface& panel) {
@@ -128,28 +145,52 @@ void LabPanel::draw(Surface& panel) {
         return;
     }
     // The map fills the panel and the readout is then drawn over its bottom rows.
+    panelWidth_ = panel.width();
     mapHeight_ = std::max(0, panel.height() - kReadoutHeightPx);
     view_ = mapViewCentredOn(frm_->pose.playerX, frm_->pose.playerY, scale_, panel.width() / 2,
                              mapHeight_ / 2);
     std::optional<ChosenStrip> chosen;
-    if (picked_ >= 0 && frm_->frameTrace().strip == picked_) {
-        chosen = ChosenStrip{picked_, frm_->frameTrace().reads};
+    const int picked = pickedStrip();
+    if (picked >= 0 && frm_->frameTrace().strip == picked) {
+        chosen = ChosenStrip{picked, frm_->frameTrace().reads};
     }
     drawRayMap(panel, view_, frm_->scene(), frm_->frameStrips(), chosen);
+    drawAxes(panel);
     drawReadout(panel, mapHeight_);
+}
+
+// Which way the map's axes run, in its bottom-left corner: x to the right, y up.
+void LabPanel::drawAxes(Surface& panel) const {
+    constexpr int kArmPx = 18;
+    const int x = kMarginPx + font::kGlyphWidthPx;
+    const int y = mapHeight_ - kMarginPx - font::kLineHeightPx;
+    if (y - kArmPx - font::kLineHeightPx < 0 || x + kArmPx + font::kGlyphWidthPx > panel.width()) {
+        return;  // no room
+    }
+    fillRect(panel, x, y - kArmPx, 1, kArmPx + 1, kAxesColour);
+    fillRect(panel, x, y, kArmPx + 1, 1, kAxesColour);
+    font::drawText(panel, x - font::kGlyphWidthPx / 2, y - kArmPx - font::kLineHeightPx / 2, "^",
+                   kAxesColour);
+    font::drawText(panel, x - font::kGlyphWidthPx / 2, y - kArmPx - font::kLineHeightPx, "y",
+                   kAxesColour);
+    font::drawText(panel, x + kArmPx - font::kGlyphWidthPx / 2, y - font::kLineHeightPx / 2, ">",
+                   kAxesColour);
+    font::drawText(panel, x + kArmPx + font::kGlyphWidthPx / 2, y - font::kLineHeightPx / 2, "x",
+                   kAxesColour);
 }
 
 std::vector<std::string> LabPanel::readout() const {
     std::vector<std::string> lines;
     const auto& strips = frm_->frameStrips();
-    if (picked_ < 0 || picked_ >= static_cast<int>(strips.size())) {
+    const int picked = pickedStrip();
+    if (picked < 0 || picked >= static_cast<int>(strips.size())) {
         lines.emplace_back(stepping_ ? "N draws the next strip, Shift+N the rest."
                                      : "Point at the view to pick a strip.");
         lines.resize(4);
     } else {
         // Numbers with the digits a person reads; the probe prints them all.
-        const Strip& s = strips[static_cast<std::size_t>(picked_)];
-        lines.push_back(format("strip %d at x %d: ray %.4g, %s walk", picked_, s.stripX, s.rayAngle,
+        const Strip& s = strips[static_cast<std::size_t>(picked)];
+        lines.push_back(format("strip %d at x %d: ray %.4g, %s walk", picked, s.stripX, s.rayAngle,
                                walkName(s.hit.walk)));
         lines.push_back(format("wall %.4g away, corrected %.4g",
                                static_cast<double>(s.hit.wallDist),
@@ -157,7 +198,7 @@ std::vector<std::string> LabPanel::readout() const {
         // The cell is the last one the chosen walk read; a walk that read none keeps the code
         // an earlier strip left in its register.
         const CellRead* cell = nullptr;
-        if (frm_->frameTrace().strip == picked_) {
+        if (frm_->frameTrace().strip == picked) {
             for (const CellRead& read : frm_->frameTrace().reads) {
                 if (read.walk == s.hit.walk) {
                     cell = &read;
@@ -181,11 +222,16 @@ std::vector<std::string> LabPanel::readout() const {
                                        frm_->stripCount())
                               : std::string("F A R T W V change a rule, Space steps"));
     lines.push_back(status_);
-    lines.push_back(format("click paints a cell, wheel zooms (%d px)", scale_));
-    // Every line fits: a long one goes on in the next, and what is left below is cut.
+    // Where the pointer is on the map: the grid file's row numbers, 00 at the map's bottom.
+    const bool onGrid = hovered_ && frm_->worldMap.inside(hovered_->column, hovered_->row);
+    lines.push_back(onGrid ? format("cell %d,%d (row %02d): click paints it", hovered_->column,
+                                    hovered_->row, hovered_->row)
+                           : format("x right, y up; wheel zooms (%d px)", scale_));
+    // Every line fits: a long one goes on in the next, and what is left below is cut. The font
+    // has ASCII only; anything else shows as '?'.
     std::vector<std::string> fitted;
     for (const std::string& line : lines) {
-        for (std::string& part : wrapped(line, kReadoutColumns)) {
+        for (std::string& part : wrapped(printableAscii(line), readoutColumns(panelWidth_))) {
             fitted.push_back(std::move(part));
         }
     }
@@ -206,8 +252,11 @@ void LabPanel::drawReadout(Surface& panel, int top) const {
 void LabPanel::pointer(const PointerEvent& event) {
     switch (event.kind) {
         case PointerEvent::Kind::kMove:
+            hovered_.reset();
             if (event.area == PointerEvent::Area::kView) {
                 pick(event.x);
+            } else if (event.y < mapHeight_) {
+                hovered_ = mapCellAt(view_, event.x, event.y);
             }
             break;
         case PointerEvent::Kind::kPress:
@@ -257,31 +306,37 @@ void LabPanel::fileDropped(const std::string& path) {
         return;
     }
     Surface levelImage;
+    std::string saveName;
     std::string error;
-    if (!openMaze_(path, levelImage, error)) {
+    if (!openMaze_(path, levelImage, saveName, error)) {
         report(error);  // the maze stays as it was
         return;
     }
-    openLevel(levelImage, path);
+    openLevel(levelImage, path, saveName);
 }
 
-void LabPanel::openLevel(const Surface& levelImage, const std::string& name) {
+void LabPanel::openLevel(const Surface& levelImage, const std::string& name,
+                         const std::string& saveName) {
     if (frm_ == nullptr) {
         return;
     }
     frm_->openLevel(levelImage);
-    saveTo(name);
-    status_ = "Opened " + name + "; S saves it there";
+    opened(name, saveName);
+}
+
+void LabPanel::opened(const std::string& name, const std::string& saveName) {
+    saveName_ = saveName;
+    status_ = saveName == name
+                  ? "Opened " + named(name) + "; S saves it there"
+                  : "Opened " + named(name) + "; S saves it beside, to " + named(saveName);
 }
 
 void LabPanel::pick(int viewX) {
-    if (frm_ == nullptr || viewX < 0) {
+    if (frm_ == nullptr || viewX < 0 || viewX / rules().stripWidthPx >= frm_->stripCount()) {
         return;
     }
-    const int strip = viewX / rules().stripWidthPx;
-    if (strip < static_cast<int>(frm_->frameStrips().size())) {
-        choose(strip);
-    }
+    pickX_ = viewX;
+    frm_->traceStripAt(pickX_);
 }
 
 bool LabPanel::paint(int column, int row) {
@@ -317,7 +372,7 @@ bool LabPanel::save() {
     }
     std::string error;
     const bool saved = saveMaze_(saveName_, frm_->worldMap, error);
-    status_ = saved ? "Saved the grid to " + saveName_ : error;
+    status_ = saved ? "Saved the grid to " + named(saveName_) : error;
     return saved;
 }
 

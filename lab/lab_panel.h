@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -58,12 +59,11 @@ class LabPanel final : public SidePanel {
     // Keeps the maze under `name`; false with a reason in `error` if it cannot.
     using SaveMaze =
         std::function<bool(const std::string& name, const WorldMap& maze, std::string& error)>;
-    // Reads the level image of the maze in the file `name`; false with a reason in `error`.
-    using OpenMaze =
-        std::function<bool(const std::string& name, Surface& levelImage, std::string& error)>;
+    // Reads the maze in the file `name`: its level image, and the name it is saved under from
+    // then on (see saveNameFor); false with a reason in `error`.
+    using OpenMaze = std::function<bool(const std::string& name, Surface& levelImage,
+                                        std::string& saveName, std::string& error)>;
 
-    // The maze is saved through `saveMaze`, as kDefaultSaveName until a maze is opened; files
-    // dropped on the window are opened through `openMaze`, if there is one.
     explicit LabPanel(SaveMaze saveMaze, OpenMaze openMaze = nullptr);
 
     // The main window whose frames the panel shows and whose maze and rules it changes.
@@ -84,9 +84,13 @@ class LabPanel final : public SidePanel {
     bool save();
     // The maze of `levelImage`, from the file `name`, takes the place of the one walked: the
     // level scan reads it as at start-up, the player starts again where they always do, and S
-    // saves to `name` from then on.
-    void openLevel(const Surface& levelImage, const std::string& name);
-    // S saves to `name` from now on (a program that opened a maze at start says which).
+    // saves to `saveName` from then on (see opened).
+    void openLevel(const Surface& levelImage, const std::string& name, const std::string& saveName);
+    // The maze walked came from the file `name` and S saves it to `saveName` from now on: the
+    // same file, or one beside it, which the readout says (a program that opened a maze at
+    // start says which).
+    void opened(const std::string& name, const std::string& saveName);
+    // S saves to `name` from now on.
     void saveTo(std::string name);
     // Shows `line` in the readout's last line (what went wrong opening a maze elsewhere).
     void report(std::string line) { status_ = std::move(line); }
@@ -104,7 +108,8 @@ class LabPanel final : public SidePanel {
     // The readout as it is drawn, line by line; each fits the panel's width.
     std::vector<std::string> readout() const;
 
-    int pickedStrip() const { return picked_; }
+    // The strip under the pointer (or the one stepped to), under the rules in force; -1 for none.
+    int pickedStrip() const;
     int scale() const { return scale_; }
     const std::string& status() const { return status_; }
     // Where the map was last drawn, in panel pixels.
@@ -112,8 +117,11 @@ class LabPanel final : public SidePanel {
 
   private:
     void drawReadout(Surface& panel, int top) const;
+    void drawAxes(Surface& panel) const;
     // The strip the readout and the map's marks are about.
     void choose(int strip);
+    // A file's name as the readout shows it, shortened in the middle to fit.
+    std::string named(const std::string& name) const;
 
     FrmMain* frm_ = nullptr;
     SaveMaze saveMaze_;
@@ -121,7 +129,9 @@ class LabPanel final : public SidePanel {
     std::string saveName_ = kDefaultSaveName;
     std::string status_;
     int scale_ = kDefaultMapScale;
-    int picked_ = -1;
+    int pickX_ = -1;  // the column of the view picked: its strip is picked under any rules
+    std::optional<MapCell> hovered_;  // the cell of the map under the pointer
+    int panelWidth_ = kWidthPx;
     int mapHeight_ = 0;
     RayMapView view_;
     bool stepping_ = false;

@@ -21,12 +21,14 @@ bool saveToFile(const std::string& name, const WorldMap& maze, std::string& erro
     return writeFileAtomically(name, bytes, error);
 }
 
-bool openFile(const std::string& name, Surface& levelImage, std::string& error) {
+bool openFile(const std::string& name, Surface& levelImage, std::string& saveName,
+              std::string& error) {
     ImageResult level = readLevelFile(name);
     if (!level.ok()) {
         error = level.error;
         return false;
     }
+    saveName = saveNameFor(name, level);
     levelImage = std::move(level.image);
     return true;
 }
@@ -38,7 +40,8 @@ constexpr const char* kLabHelp =
     "  click the map       paint a cell: open floor and the five walls in turn\n"
     "  wheel               zoom the map\n"
     "  S                   save the maze where the panel says: to the file it\n"
-    "                      opened, in that file's form, or to lab-level.txt\n"
+    "                      opened, in that file's form (beside it, NAME-maze.png,\n"
+    "                      when that would lose colours), or to lab-level.txt\n"
     "  drop a file         open a maze: a grid, or a level image (.bmp, .png)\n"
     "Change one rule of the picture at a time, and see what it does:\n"
     "  F                   fisheye: distances not corrected for the ray's offset\n"
@@ -73,11 +76,11 @@ class LabProgram final : public Program {
         return WindowRequest{.title = "Quellon Lab", .panel = &panel_};
     }
 
-    // S saves to the file --level named, if any.
+    // S saves where the maze --level named is kept, if it named one.
     void attach(FrmMain& frm, const StartSettings& start) override {
         panel_.attach(frm);
         if (!start.levelFile.empty()) {
-            panel_.saveTo(start.levelFile);
+            panel_.opened(start.levelFile, start.saveFile);
         }
     }
 

@@ -110,6 +110,8 @@ class SdlWindow final : public Window {
             error = SDL_GetError();
             return false;
         }
+        // Never smaller than it opens: the view keeps its first size and the panel its width.
+        SDL_SetWindowMinimumSize(window_, request.width + panelWidth(), request.height);
         beep_ = std::make_unique<SdlBeep>();
         return true;
     }

@@ -6,7 +6,8 @@
 
 namespace quellon {
 
-Window::Window(const WindowRequest& request) : panel_(request.panel) {}
+Window::Window(const WindowRequest& request)
+    : panel_(request.panel), openingWidth_(request.width) {}
 
 void Window::homeText() {
     textX_ = 0;
@@ -57,9 +58,10 @@ int Window::panelWidth() const {
 void Window::layOut(int width, int height) {
     width = std::max(0, width);
     height = std::max(0, height);
-    const int panel = std::min(width, panelWidth());
-    if (width - panel != surface_.width() || height != surface_.height()) {
-        surface_.resize(width - panel, height, kBackground);
+    const int view = std::max(width - panelWidth(), std::min(width, openingWidth_));
+    const int panel = width - view;
+    if (view != surface_.width() || height != surface_.height()) {
+        surface_.resize(view, height, kBackground);
     }
     if (panel_ != nullptr && (panelSurface_.width() != panel || panelSurface_.height() != height)) {
         panelSurface_.resize(panel, height);

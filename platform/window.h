@@ -109,8 +109,9 @@ class Window {
     void point(PointerEvent::Kind kind, int x, int y, int wheelSteps = 0);
     // A file dropped on the window: the panel, if any, opens it.
     void dropFile(const std::string& path);
-    // The client area is now `width` by `height`: the panel keeps its width on the right, as
-    // far as it fits, and the drawing surface takes the rest (cleared to the background).
+    // The client area is now `width` by `height`: the drawing surface takes what the panel's
+    // width leaves, but never less than the width it opened at while the window has it; the
+    // panel, on the right, takes the rest (cleared to the background).
     void layOut(int width, int height);
     // At refresh: the panel, drawn for this frame; null for a window without one.
     Surface* drawPanel();
@@ -122,6 +123,7 @@ class Window {
 
   private:
     SidePanel* panel_ = nullptr;
+    int openingWidth_ = 0;
     Surface surface_;
     Surface panelSurface_;
     int textX_ = 0;

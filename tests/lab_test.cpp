@@ -2,13 +2,16 @@
 // zooming and saving the grid, changing the picture's rules and stepping through a frame.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "app/frm_main.h"
 #include "formats/file_io.h"
+#include "formats/level_text.h"
 #include "formats/maze_files.h"
+#include "formats/png.h"
 #include "lab/lab_panel.h"
 #include "platform/headless.h"
 #include "render/raycast.h"
@@ -45,7 +48,7 @@ class LabTest : public ::testing::Test {
         const RayMapView& view = panel.mapView();
         panel.pointer(PointerEvent{PointerEvent::Kind::kPress, PointerEvent::Area::kPanel,
                                    view.originX + column * view.scale + view.scale / 2,
-                                   view.originY + row * view.scale + view.scale / 2});
+                                   view.originY - row * view.scale - view.scale / 2 - 1});
     }
 
     HeadlessWindow window;
@@ -111,6 +114,28 @@ TEST_F(LabTest, PickingZoomingAndSavingTheGrid) {
     EXPECT_FALSE(frm.frameTrace().reads.empty()) << "the picked strip's walks are traced";
     panel.pointer(PointerEvent{PointerEvent::Kind::kMove, PointerEvent::Area::kView, 5000, 40});
     EXPECT_EQ(panel.pickedStrip(), 53) << "beyond the last strip the pick stays";
+    // The pick is the strip under the pointer whatever the strips' width: W with the pointer
+    // still picks the strip now under it, and its walks are the ones traced.
+    for (const auto& [presses, strip] : {std::pair{1, 40}, {3, 10}}) {
+        for (int i = 0; i < presses; ++i) {
+            panel.command(LabPanel::kStripWidthKey, 0);
+        }
+        frame();
+        EXPECT_EQ(panel.pickedStrip(), strip) << whatIfText(panel.rules());
+        EXPECT_EQ(frm.frameTrace().strip, strip) << whatIfText(panel.rules());
+        EXPECT_EQ(panel.readout()[0].rfind("strip " + std::to_string(strip) + " at x ", 0), 0u)
+            << panel.readout()[0];
+    }
+    panel.setRules(WhatIfRules{});
+    // Names too long for a line are shortened in the middle; characters the font lacks are '?'.
+    panel.report("Opened été.txt");
+    frame();
+    EXPECT_EQ(panel.readout()[6], "Opened ?t?.txt");
+    panel.saveTo("/" + std::string(80, 'd') + "/maze.txt");
+    EXPECT_NE(panel.status().find("...d"), std::string::npos) << panel.status();
+    EXPECT_NE(panel.status().find("/maze.txt"), std::string::npos) << panel.status();
+    EXPECT_LE(panel.status().size(), 50u) << panel.status();
+    panel.saveTo(::testing::TempDir() + "lab_test_level.txt");
 
     for (int i = 0; i < 20; ++i) {
         panel.zoom(1);
@@ -135,13 +160,17 @@ TEST_F(LabTest, PickingZoomingAndSavingTheGrid) {
     EXPECT_NE(unwritable.status().find("cannot write"), std::string::npos) << unwritable.status();
 }
 
+// Opens as quellon-lab does: the maze, and where S keeps it.
+bool openMaze(const std::string& name, Surface& image, std::string& saveName, std::string& error) {
+    ImageResult level = readLevelFile(name);
+    error = level.error;
+    saveName = level.ok() ? saveNameFor(name, level) : "";
+    image = std::move(level.image);
+    return level.ok();
+}
+
 TEST_F(LabTest, ADroppedMazeOpensAndABadOneLeavesTheMazeAsItWas) {
-    LabPanel lab(&saveMaze, [](const std::string& name, Surface& image, std::string& error) {
-        ImageResult level = readLevelFile(name);
-        error = level.error;
-        image = std::move(level.image);
-        return level.ok();
-    });
+    LabPanel lab(&saveMaze, &openMaze);
     lab.attach(frm);
     WorldMap walled = frm.worldMap;
     walled.set(2, 6, 3);
@@ -159,6 +188,28 @@ TEST_F(LabTest, ADroppedMazeOpensAndABadOneLeavesTheMazeAsItWas) {
     EXPECT_NE(lab.status().find("no such maze.txt: cannot open it"), std::string::npos)
         << lab.status();
     EXPECT_EQ(lab.saveName(), path);
+}
+
+// A picture with colours beyond the level's six opens by the reading rule, and S keeps the maze
+// beside it: the picture itself is never written over.
+TEST_F(LabTest, SavingAManyColouredPictureLeavesItUntouched) {
+    LabPanel lab(&saveMaze, &openMaze);
+    lab.attach(frm);
+    Surface picture = levelImageOf(frm.worldMap);
+    picture.set(30, 30, rgb(250, 251, 252));  // no level colour: the cell above's code
+    const std::string path = ::testing::TempDir() + "photo.png";
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, encodePng(picture), error)) << error;
+    const auto before = readFile(path, error);
+    lab.fileDropped(path);
+    const std::string beside = ::testing::TempDir() + "photo-maze.png";
+    EXPECT_EQ(lab.saveName(), beside) << lab.status();
+    EXPECT_NE(lab.status().find(beside), std::string::npos) << lab.status();
+    ASSERT_TRUE(lab.save()) << lab.status();
+    EXPECT_EQ(readFile(path, error), before) << "the picture is as it was";
+    ASSERT_TRUE(readLevelFile(beside).ok());
+    EXPECT_TRUE(readLevelFile(beside).rewritable) << "the maze saved beside is kept in place";
+    std::remove(beside.c_str());
 }
 
 TEST_F(LabTest, KeysChangeOneRuleAtATimeAndTheFrameFollowsThem) {
