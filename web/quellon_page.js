@@ -7,6 +7,8 @@
 
 const MAZE_IN_LINK = /^#maze=(.*)$/;
 const PNG = 2; // what quellon_file_format says of a PNG
+// How the desktop packs a maze with zlib: the best compression, the most memory, raw DEFLATE.
+const PACKING = { level: 9, memLevel: 9, windowBits: -15 };
 
 // The line under the heading that says what happened.
 function say(line) {
@@ -180,7 +182,8 @@ async function copyLink(program) {
     (at, capacity) => program._quellon_maze_cells(program.me, at, capacity),
     program._quellon_maze_cell_count(),
   );
-  const packed = await streamed(cells, new CompressionStream("deflate-raw"), Infinity);
+  // zlib's own bytes at the desktop's settings (pako), so that one maze has one code.
+  const packed = pako.deflateRaw(cells, PACKING);
   const code = withBytes(program, packed, (packedAt, length) =>
     answeredText(program, (at, capacity) =>
       program._quellon_maze_code(packedAt, length, at, capacity),
@@ -263,40 +266,42 @@ function ruleSwitches(program) {
     next: document.getElementById("next-strip"),
     rest: document.getElementById("rest-of-frame"),
   };
-  // Shows the rules in force and whether a frame is being stepped through.
+  // Shows the rules in force and whether a frame is being stepped through, as the program holds
+  // them: read back once per display frame, so that what keys, clicks and switches change shows
+  // at once, and the page never keeps a copy of its own.
+  let shown = null;
   const show = () => {
     const list = answeredText(program, (at, capacity) =>
       program._quellon_lab_rules(program.me, at, capacity),
     );
+    const stepping = program._quellon_lab_stepping(program.me);
+    const state = `${list};${stepping}`;
+    if (state === shown) return;
+    shown = state;
     const given = new Map(list ? list.split(",").map((rule) => rule.split("=")) : []);
     for (const { rule, control } of switches.values()) {
       if (rule.takesValue) control.value = given.get(rule.name) || String(rule.today);
       else control.checked = given.has(rule.name);
     }
-    const stepping = program._quellon_lab_stepping(program.me);
     stepButtons.step.textContent = stepping ? "Go on" : "Pause and step";
     stepButtons.next.disabled = stepButtons.rest.disabled = !stepping;
   };
-  const apply = (changed) => {
-    // A rule switched on switches off the one it excludes.
-    if (!changed.rule.takesValue && changed.control.checked && changed.rule.excludes)
-      switches.get(changed.rule.excludes).control.checked = false;
-    const list = [];
-    for (const { rule, control } of switches.values()) {
-      if (rule.takesValue) list.push(`${rule.name}=${control.value}`);
-      else if (control.checked) list.push(rule.name);
-    }
-    withText(program, list.join(","), (listAt) =>
-      answeredText(program, (at, capacity) =>
-        program._quellon_lab_set_rules(program.me, listAt, at, capacity),
-      ),
-    );
+  const watch = () => {
     show();
+    requestAnimationFrame(watch);
   };
-  for (const entry of switches.values()) {
-    entry.control.addEventListener("change", () => {
-      apply(entry);
-      entry.control.blur(); // keys go to the maze again, not to the switch
+  // A switch changes its own rule and nothing else.
+  for (const { rule, control } of switches.values()) {
+    control.addEventListener("change", () => {
+      const value = rule.takesValue ? Number(control.value) : Number(control.checked);
+      const error = withText(program, rule.name, (nameAt) =>
+        answeredText(program, (at, capacity) =>
+          program._quellon_lab_set_rule(program.me, nameAt, value, at, capacity),
+        ),
+      );
+      if (error) say(error);
+      show();
+      control.blur(); // keys go to the maze again, not to the switch
     });
   }
   const stepClick = (button, action) =>
@@ -309,8 +314,7 @@ function ruleSwitches(program) {
   );
   stepClick(stepButtons.next, () => program._quellon_lab_next_strip(program.me));
   stepClick(stepButtons.rest, () => program._quellon_lab_rest_of_frame(program.me));
-  window.addEventListener("keyup", show);
-  show();
+  watch();
 }
 
 // The view alone on the whole screen, through the browser's Fullscreen API: the view follows the
@@ -339,6 +343,13 @@ function fullScreen() {
 }
 
 async function start() {
+  // Browsers load no program from a file: the page must come from a server.
+  if (location.protocol === "file:") {
+    say(
+      "This page must be served, not opened as a file: run ./web.sh and open http://127.0.0.1:8080/",
+    );
+    return;
+  }
   const program = await createQuellon({
     noInitialRun: true,
     print: (line) => console.log(line),

@@ -151,7 +151,8 @@ function probeFrame(y, name, ...maze) {
   return readBmp(file);
 }
 
-// A maze nobody drew, as a grid: about one wall in five, of every code.
+// A maze nobody drew, as a grid: about one wall in five, of every code, in a closed ring, the
+// start cell open.
 function randomGrid(seed) {
   let state = seed;
   const next = () => (state = (state * 1103515245 + 12345) % 2147483648) / 2147483648;
@@ -159,7 +160,9 @@ function randomGrid(seed) {
   for (let row = 0; row < 64; ++row) {
     let cells = "";
     for (let column = 0; column < 64; ++column) {
-      cells += next() < 0.2 ? String(1 + Math.floor(next() * 5)) : ".";
+      const ring = row === 0 || row === 63 || column === 0 || column === 63;
+      const start = row === 2 && column === 2;
+      cells += !start && (ring || next() < 0.2) ? String(1 + Math.floor(next() * 5)) : ".";
     }
     rows.push(`${String(row).padStart(2, "0")} ${cells}\n`);
   }
@@ -322,14 +325,20 @@ try {
     say(
       `opened at #maze= with the probe's code (${code.length} characters) the view is that maze's`,
     );
-  // And the page's own code of it, made with the browser's compression, reads back in the probe.
+  // And the page's own code of it is the desktop's, character for character: one maze, one
+  // code. The whole link, pasted, opens on the desktop too.
   await page.eval(`document.getElementById("copy-link").click()`);
   await sleep(500);
+  const pageLink = await page.eval("location.href");
   const pageCode = decodeURIComponent((await page.eval("location.hash")).replace(/^#maze=/, ""));
-  if (run(probe, ["maze-grid", "--maze", pageCode]) !== fs.readFileSync(mazeFile, "utf8"))
-    fail(`the page's code ${pageCode.slice(0, 20)}... reads back in the probe as another maze`);
+  if (pageCode !== code)
+    fail(`Copy link gives the code ${pageCode.slice(0, 20)}..., the probe ${code.slice(0, 20)}...`);
+  else if (run(probe, ["maze-grid", "--maze", pageLink]) !== fs.readFileSync(mazeFile, "utf8"))
+    fail(`the page's link ${pageLink.slice(0, 40)}... reads back in the probe as another maze`);
   else
-    say(`Copy link gives a code (${pageCode.length} characters) the probe reads back to the grid`);
+    say(
+      `Copy link gives the probe's own code (${pageCode.length} characters); the whole link opens`,
+    );
 
   // A bad code: one line on the page, and the carried maze.
   const carried = difference(await openPage("#maze=1AAAAAAA"), start);
@@ -415,6 +424,40 @@ try {
       `after Pause and step and ten Next strip the view is ${stepped.count} pixels off --until-strip 10`,
     );
   else say("Pause and step, then Next strip ten times, draws the probe's --until-strip 10");
+
+  // Quick keys, then a switch: the switches show at once what the keys put in force, and a
+  // switch changes its own rule alone.
+  await openPage();
+  for (const [key, keyCode] of [
+    ["f", 70],
+    ["v", 86],
+    ["v", 86],
+    ["t", 84],
+    ["w", 87],
+  ]) {
+    await page.key("keyDown", { key, code: `Key${key.toUpperCase()}`, keyCode });
+    await page.key("keyUp", { key, code: `Key${key.toUpperCase()}`, keyCode });
+  }
+  await sleep(100);
+  const shownSwitches = () =>
+    page.eval(`[...document.querySelectorAll("[data-rule]")]
+      .map((c) => c.dataset.rule + "=" + (c.type === "checkbox" ? Number(c.checked) : c.value))
+      .join(",")`);
+  const afterKeys = await shownSwitches();
+  const keysShown = "fisheye=1,exact-angles=0,screen-rays=0,plain-walls=1,strip=4,fov=90";
+  if (afterKeys !== keysShown)
+    fail(`after F V V T W the switches show ${afterKeys}, expected ${keysShown}`);
+  await page.eval(`document.querySelector('[data-rule="fisheye"]').click()`);
+  await sleep(300);
+  const oneRule = difference(
+    await viewPicture(),
+    probeFrame(2.5, "one_rule", "--what-if", "fov=90,strip=4,plain-walls"),
+  );
+  if (oneRule.count !== 0)
+    fail(
+      `after F V V T W and the fisheye switch the view is ${oneRule.count} pixels off --what-if fov=90,strip=4,plain-walls`,
+    );
+  else say("after quick keys the switches show the program's rules, and a switch changes its own");
 
   // Full screen: the view takes the screen, pixel for pixel, and gives it back.
   await openPage();
