@@ -153,7 +153,7 @@ std::vector<std::uint8_t> encodeBmp(const Surface& image) {
     for (int y = 0; y < image.height(); ++y) {
         std::size_t p = kBmpHeaderBytes + stride * static_cast<std::size_t>(image.height() - 1 - y);
         for (int x = 0; x < image.width(); ++x) {
-            const Colour c = image.at(x, y);
+            const Colour c = GetPixel(image, x, y);
             out[p++] = blueOf(c);
             out[p++] = greenOf(c);
             out[p++] = redOf(c);

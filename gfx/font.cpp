@@ -266,6 +266,8 @@ int drawText(Surface& surface, int x, int y, std::string_view text, Colour colou
         return result;
     }
 
+    // The ink in the surface's format, made once.
+    const Colour ink = surface.pixel(colour);
     // Skip straight to the first cell that reaches column 0; cells wholly left of it draw
     // nothing.
     std::int64_t first = 0;
@@ -288,7 +290,7 @@ int drawText(Surface& surface, int x, int y, std::string_view text, Colour colou
             const int py = y + row;
             for (int column = fromColumn; column < toColumn; ++column) {
                 if ((bits >> column) & 1u) {
-                    surface.set(static_cast<int>(left + column), py, colour);
+                    surface.put(static_cast<int>(left + column), py, ink);
                 }
             }
         }

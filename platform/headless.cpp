@@ -2,7 +2,8 @@
 
 namespace quellon {
 
-HeadlessWindow::HeadlessWindow(int width, int height) : Window(WindowRequest{}) {
+HeadlessWindow::HeadlessWindow(int width, int height, PixelFormat format)
+    : Window(WindowRequest{}, format) {
     layOut(width, height);
 }
 

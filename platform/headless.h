@@ -32,8 +32,10 @@ class HeadlessWindow final : public Window {
     // Called at every refresh, after the frame is counted, with the number of refreshes.
     using RefreshHook = std::function<void(HeadlessWindow&, long refreshNumber)>;
 
-    // A window whose drawing surface is `width` by `height`, the opening size unless given.
-    explicit HeadlessWindow(int width = kOpeningWidthPx, int height = kOpeningHeightPx);
+    // A window whose drawing surface is `width` by `height`, the opening size unless given, its
+    // pixels kept in `format`.
+    explicit HeadlessWindow(int width = kOpeningWidthPx, int height = kOpeningHeightPx,
+                            PixelFormat format = PixelFormat::kXbgr);
 
     void show() override { ++showCount_; }
     void refresh() override;

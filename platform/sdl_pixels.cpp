@@ -103,13 +103,18 @@ std::span<std::uint8_t> ScreenPixels::pixels(int x, int y, int count) {
 
 void copyToScreen(const Surface& surface, ScreenPixels& screen, int left) {
     const int rows = std::min(surface.height(), screen.height());
+    // The surface's words as SDL names them; the fast paths below take the program's own.
+    const Uint32 from = surface.format() == PixelFormat::kXrgb   ? SDL_PIXELFORMAT_XRGB8888
+                        : surface.format() == PixelFormat::kAbgr ? SDL_PIXELFORMAT_ABGR8888
+                                                                 : SDL_PIXELFORMAT_XBGR8888;
     for (int y = 0; y < rows; ++y) {
         const std::span<std::uint8_t> out = screen.pixels(left, y, surface.width());
         if (out.empty()) {
             return;  // the surface starts beyond the window's right edge
         }
         const Colour* in = surface.row(y);
-        switch (screen.format()) {
+        switch (from == SDL_PIXELFORMAT_XBGR8888 ? screen.format()
+                                                 : Uint32{SDL_PIXELFORMAT_UNKNOWN}) {
             case SDL_PIXELFORMAT_XBGR8888:
             case SDL_PIXELFORMAT_ABGR8888:
                 copyWords<ToXbgr>(in, out);
@@ -120,9 +125,8 @@ void copyToScreen(const Surface& surface, ScreenPixels& screen, int left) {
                 break;
             default: {
                 const int count = static_cast<int>(out.size()) / screen.bytesPerPixel();
-                SDL_ConvertPixels(count, 1, SDL_PIXELFORMAT_XBGR8888, in,
-                                  count * static_cast<int>(sizeof(Colour)), screen.format(),
-                                  out.data(), static_cast<int>(out.size()));
+                SDL_ConvertPixels(count, 1, from, in, count * static_cast<int>(sizeof(Colour)),
+                                  screen.format(), out.data(), static_cast<int>(out.size()));
                 break;
             }
         }

@@ -42,7 +42,8 @@ class ScreenPixels {
 };
 
 // Copies `surface` into the window's pixels with its top-left corner at column `left`,
-// converting its 0x00BBGGRR words to the window's format; whatever does not fit is left out.
+// converting its words to the window's format; whatever does not fit is left out. This is the
+// one conversion a frame meets on its way to a window whose words it is not drawn in.
 void copyToScreen(const Surface& surface, ScreenPixels& screen, int left);
 
 }  // namespace quellon

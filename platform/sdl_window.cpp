@@ -5,6 +5,7 @@
 #include <SDL_syswm.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,9 +26,11 @@ using Clock = X11Screen::Clock;
 using Ms = std::chrono::milliseconds;
 
 // How long before the counter reaches the reading that ends the frame loop's wait the rest
-// wakes up: more than a wake-up here usually comes late (see docs/performance.md). The wait
-// polls for what is left.
-constexpr auto kRestMargin = std::chrono::microseconds(250);
+// wakes up. None: a wake-up comes late by a tenth of a millisecond or so, and the counter reads
+// the same whole millisecond until a whole one has gone by, so the wait reads what it would
+// have read polling; only a wake-up a millisecond late costs a tick (see
+// docs/performance.md).
+constexpr auto kRestMargin = std::chrono::microseconds(0);
 
 Ms sinceClockStart(Clock::time_point time) {
     return std::chrono::floor<Ms>(time.time_since_epoch());
@@ -58,6 +61,22 @@ std::string missingDisplayReason() {
             ", nor the Wayland display \"" + std::string(SDL_getenv("WAYLAND_DISPLAY")) + "\"";
     }
     return reason + ")";
+}
+
+// The format of an image's words, when the program can draw straight into them: 32-bit words
+// with 8 bits of each channel, in either order.
+std::optional<PixelFormat> drawableFormat(const X11Pixels& image) {
+    if (image.data == nullptr || image.bitsPerPixel != 32 || image.bytesPerLine % 4 != 0 ||
+        image.greenMask != 0x00FF00) {
+        return std::nullopt;
+    }
+    if (image.redMask == 0xFF0000 && image.blueMask == 0x0000FF) {
+        return PixelFormat::kXrgb;
+    }
+    if (image.redMask == 0x0000FF && image.blueMask == 0xFF0000) {
+        return PixelFormat::kXbgr;
+    }
+    return std::nullopt;
 }
 
 // The X11 side of an SDL window on an X11 display; null on any other.
@@ -127,7 +146,12 @@ class SdlWindow final : public Window {
             return;
         }
         const Surface* panel = drawPanel();
-        if (x11_ != nullptr) {
+        if (drawsDirectly_) {
+            // The frame and the panel are in the image already: the server is asked to show it,
+            // and the next frame goes into the other image.
+            x11_->present();
+            drawInNextImage();
+        } else if (x11_ != nullptr) {
             presentThroughX11(panel);
         } else {
             presentThroughSdl(panel);
@@ -276,12 +300,43 @@ class SdlWindow final : public Window {
         followClientSize();
     }
 
-    // The drawing surface takes what the panel leaves of the window.
+    // The drawing surface takes what the panel leaves of the window. On X11, where the window's
+    // words can be drawn as they are, the frame is drawn straight into the image the server shows
+    // next: the choice is made once, by the first image's format.
     void followClientSize() {
         int width = 0;
         int height = 0;
         SDL_GetWindowSizeInPixels(window_, &width, &height);
         layOut(width, height);
+        if (x11_ == nullptr) {
+            return;
+        }
+        if (!formatChosen_) {
+            formatChosen_ = true;
+            const std::optional<PixelFormat> format = drawableFormat(x11_->next(width, height));
+            drawsDirectly_ = format.has_value();
+            if (drawsDirectly_) {
+                useFormat(*format);
+            }
+        }
+        if (drawsDirectly_) {
+            drawInNextImage();
+        }
+    }
+
+    // The drawing surface and the panel lie in the image the server shows next; where none can
+    // be had, in pixels of their own, and that frame is not shown.
+    void drawInNextImage() {
+        const X11Pixels image =
+            x11_->next(drawingSurface().width() + panelWidthNow(), drawingSurface().height());
+        drawIn(static_cast<Colour*>(image.data), image.bytesPerLine / 4);
+    }
+
+    int panelWidthNow() {
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSizeInPixels(window_, &width, &height);
+        return width - drawingSurface().width();
     }
 
     // Puts the drawing surface, and the panel beside it, into one of the X11 module's images
@@ -326,6 +381,8 @@ class SdlWindow final : public Window {
     SDL_Window* window_ = nullptr;
     std::unique_ptr<SdlBeep> beep_;
     std::unique_ptr<X11Screen> x11_;  // on an X11 display
+    bool formatChosen_ = false;
+    bool drawsDirectly_ = false;  // into the X11 module's images, in their own format
     bool beepPending_ = false;
 };
 

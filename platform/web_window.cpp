@@ -29,7 +29,6 @@ namespace quellon {
 
 namespace {
 
-constexpr Colour kOpaque = 0xFF000000u;
 // How early the rest ends before the wait's last reading, and the shortest worth a timer.
 constexpr double kRestMarginMs = 1.5;
 constexpr double kShortestRestMs = 1.0;
@@ -55,7 +54,9 @@ WebWindow* gPageWindow = nullptr;
 
 class WebWindow final : public Window {
   public:
-    explicit WebWindow(const WindowRequest& request) : Window(request) {}
+    // The canvases take red, green, blue and an opacity byte: the surfaces keep their pixels so,
+    // and go to the page as they are, with no copy.
+    explicit WebWindow(const WindowRequest& request) : Window(request, PixelFormat::kAbgr) {}
     ~WebWindow() override {
         if (gPageWindow == this) {
             gPageWindow = nullptr;
@@ -73,10 +74,6 @@ class WebWindow final : public Window {
         quellon_page_open(kViewCanvasId, hasPanel ? kPanelCanvasId : nullptr, request.width,
                           request.height, panelWidth());
         gPageWindow = this;
-        // The canvases take red, green, blue and an opacity byte: the surfaces keep that byte
-        // in every pixel as they are drawn, so they go to the page as they are, with no copy.
-        drawingSurface().keepTopByte(kOpaque);
-        panelSurface().keepTopByte(kOpaque);
         layOut(request.width + panelWidth(), request.height);
         return true;
     }
@@ -176,21 +173,20 @@ class WebWindow final : public Window {
         }
     }
 
-    // The surfaces keep the canvas's opacity byte: the page copies their pixels as they are.
+    // The surfaces are in the canvas's own format: the page copies their pixels as they are.
     void present(bool onPanel, const Surface& surface) {
         if (surface.width() > 0 && surface.height() > 0) {
             quellon_page_present(onPanel, surface.data(), surface.width(), surface.height());
         }
     }
 
-    // The icon's pixels in staging_, with the opacity byte set.
+    // The icon's pixels in staging_, in the canvas's format.
     void opaque(const Surface& surface) {
-        const std::size_t count =
-            static_cast<std::size_t>(surface.width()) * static_cast<std::size_t>(surface.height());
-        staging_.resize(count);
-        const Colour* in = surface.data();
-        for (std::size_t i = 0; i < count; ++i) {
-            staging_[i] = in[i] | kOpaque;
+        staging_.clear();
+        for (int y = 0; y < surface.height(); ++y) {
+            for (int x = 0; x < surface.width(); ++x) {
+                staging_.push_back(toPixel(GetPixel(surface, x, y), PixelFormat::kAbgr));
+            }
         }
     }
 

@@ -6,8 +6,12 @@
 
 namespace quellon {
 
-Window::Window(const WindowRequest& request)
-    : panel_(request.panel), openingWidth_(request.width) {}
+Window::Window(const WindowRequest& request, PixelFormat format)
+    : panel_(request.panel),
+      openingWidth_(request.width),
+      format_(format),
+      surface_(0, 0, kBackground, format),
+      panelSurface_(0, 0, kBackground, format) {}
 
 void Window::homeText() {
     textX_ = 0;
@@ -66,6 +70,31 @@ void Window::layOut(int width, int height) {
     if (panel_ != nullptr && (panelSurface_.width() != panel || panelSurface_.height() != height)) {
         panelSurface_.resize(panel, height);
     }
+}
+
+void Window::useFormat(PixelFormat format) {
+    if (format != format_) {
+        format_ = format;
+        surface_ = Surface(surface_.width(), surface_.height(), kBackground, format);
+        panelSurface_ = Surface(panelSurface_.width(), panelSurface_.height(), kBackground, format);
+    }
+}
+
+void Window::drawIn(Colour* pixels, int stride) {
+    const int view = surface_.width();
+    const int panel = panelSurface_.width();
+    const int height = surface_.height();
+    if (pixels == nullptr) {
+        if (!surface_.ownsPixels()) {
+            surface_ = Surface(view, height, kBackground, format_);
+        }
+        if (!panelSurface_.ownsPixels()) {
+            panelSurface_ = Surface(panel, height, kBackground, format_);
+        }
+        return;
+    }
+    surface_ = Surface::over(pixels, view, height, stride, format_);
+    panelSurface_ = Surface::over(pixels + view, panel, height, stride, format_);
 }
 
 Surface* Window::drawPanel() {

@@ -93,8 +93,9 @@ class Window {
     virtual void print(std::string_view line);
 
   protected:
-    // The panel of the request, if any, is shown beside the drawing surface.
-    explicit Window(const WindowRequest& request);
+    // The panel of the request, if any, is shown beside the drawing surface; both surfaces keep
+    // their pixels in `format`, the memory the window system shows.
+    explicit Window(const WindowRequest& request, PixelFormat format = PixelFormat::kXbgr);
 
     // Backends hand every key press here: the main window gets each one, the window system's
     // auto-repeats included (a repeat changes nothing there), and the panel, if any, gets it as
@@ -113,6 +114,13 @@ class Window {
     // width leaves, but never less than the width it opened at while the window has it; the
     // panel, on the right, takes the rest (cleared to the background).
     void layOut(int width, int height);
+    // For a backend whose window shows memory the program can draw into: the surfaces keep
+    // their pixels in `format` from now on.
+    void useFormat(PixelFormat format);
+    // The drawing surface and the panel lie in the memory of `pixels` from now on, rows `stride`
+    // words apart: the view at the left of each row, the panel beside it, sized as layOut left
+    // them. Null: they keep pixels of their own again.
+    void drawIn(Colour* pixels, int stride);
     // At refresh: the panel, drawn for this frame; null for a window without one.
     Surface* drawPanel();
     int panelWidth() const;
@@ -124,6 +132,7 @@ class Window {
   private:
     SidePanel* panel_ = nullptr;
     int openingWidth_ = 0;
+    PixelFormat format_;
     Surface surface_;
     Surface panelSurface_;
     int textX_ = 0;

@@ -4,6 +4,8 @@
 // goes through here.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
 #include "gfx/surface.h"
@@ -33,17 +35,32 @@ void castFrame(float width, float height, const Scene& scene, const FrameRules& 
 class FrameDrawer {
   public:
     // Casts the frame `rules` asks for at the target's size and writes every pixel of
-    // `target`: `background`, and the strips' walls. Its strips stay in strips() until the
-    // next frame; `trace` as for castFrame.
+    // `target`: `background`, and the strips' walls, textured or under plain-walls in their
+    // colours, all made in the target's format. Its strips stay in strips() until the next
+    // frame; `trace` as for castFrame.
     void draw(Surface& target, Colour background, const Scene& scene, const TextureSet& textures,
               const FrameRules& rules, StripTrace* trace = nullptr);
 
     // The last frame's strips.
     const std::vector<Strip>& strips() const { return strips_; }
 
+    // How the drawer stores rows (see ViewDrawer::Stores).
+    void useStores(ViewDrawer::Stores stores) { view_.useStores(stores); }
+
   private:
+    // The textures in the target's format and kept column by column (row c of each is its
+    // column c, top to bottom), as the drawer reads them: made once, when a target of a format
+    // first comes, and kept for the frames after.
+    const TextureSet& textureColumnsIn(PixelFormat format, const TextureSet& textures);
+
     ViewDrawer view_;
     std::vector<Strip> strips_;
+    TextureSet columns_;
+    // For each texture, each column's run ends (see ViewDrawer::stretchColumn), column c's at
+    // c * kTextureSize.
+    std::array<std::vector<std::uint8_t>, kTextureCount> runEnds_;
+    const TextureSet* columnsFrom_ = nullptr;
+    PixelFormat columnsFormat_ = PixelFormat::kXbgr;
 };
 
 }  // namespace quellon

@@ -311,19 +311,4 @@ Colour plainWallColour(const WallHit& hit) {
     return hit.walk == WalkLines::kVertical ? (colour >> 1) & kHalfMask : colour;
 }
 
-void drawWhatIfFrame(Surface& target, Colour background, std::span<const Strip> strips,
-                     const TextureSet& textures, const WhatIfRules& rules) {
-    target.fill(background);
-    for (const Strip& s : strips) {
-        if (rules.plainWalls) {
-            fillRect(target, s.stripX, s.wallTop, s.stripWidth, s.wallHeight,
-                     plainWallColour(s.hit));
-        } else {
-            StretchBlt(target, s.stripX, s.wallTop, s.stripWidth, s.wallHeight,
-                       textures[static_cast<std::size_t>(textureElement(s.hit.wallCode))],
-                       s.hit.texColumn, 0, 1, kTextureSize);
-        }
-    }
-}
-
 }  // namespace quellon

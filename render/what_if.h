@@ -1,6 +1,7 @@
 // What-if rules: the view with some of its rules changed, so that a learner can change one and
 // watch the picture change, and a view drawn only up to a given strip. Frames under rules are
-// cast and drawn here, beside the exact cast of raycast.h, which never reads them.
+// cast here, beside the exact cast of raycast.h, which never reads them, and drawn by the view
+// drawer (render/frame.h decides which frame is which).
 #pragma once
 
 #include <climits>
@@ -119,12 +120,5 @@ void castWhatIfStrips(float width, float height, const Scene& scene, const WhatI
 // The colour of a wall column under plain-walls: its code's colour in the level image, and
 // where the vertical walk won each channel halved, rounding down.
 Colour plainWallColour(const WallHit& hit);
-
-// Draws strips as castWhatIfStrips gave them into the whole of `target`: `background`
-// everywhere, then for each strip the plain stretched copy of its texture column onto
-// (stripX, wallTop, stripWidth, wallHeight) (StretchBlt's sampling, the exact view's), or under
-// plain-walls that rectangle filled with plainWallColour. Clipped to the target.
-void drawWhatIfFrame(Surface& target, Colour background, std::span<const Strip> strips,
-                     const TextureSet& textures, const WhatIfRules& rules);
 
 }  // namespace quellon

@@ -34,18 +34,33 @@ std::string describe(const RandomStrip& s) {
 class ViewDrawerTest : public ::testing::Test {
   protected:
     ViewDrawerTest() {
-        // Every texel a colour of its own, so a wrong texel never passes for a right one.
+        // Mostly every texel a colour of its own, so a wrong texel never passes for a right one;
+        // the odd elements in runs of one colour down each column, 1 to 7 texels long.
         for (int k = 1; k < kTextureCount; ++k) {
             textures[k] = Surface(kTextureSize, kTextureSize);
             for (int y = 0; y < kTextureSize; ++y) {
                 for (int x = 0; x < kTextureSize; ++x) {
+                    const int shade = k % 2 == 1 ? y / (1 + x % 7) * (1 + x % 7) : y;
                     textures[k].set(x, y,
                                     rgb(static_cast<std::uint8_t>(x * 4 + k),
-                                        static_cast<std::uint8_t>(y * 4), 0x80));
+                                        static_cast<std::uint8_t>(shade * 4), 0x80));
                 }
             }
         }
         textures[0] = textures[1];
+        // The same textures column by column, with each column's run ends, as frames give them.
+        for (int k = 0; k < kTextureCount; ++k) {
+            for (int x = 0; x < kTextureSize; ++x) {
+                for (int y = 0; y < kTextureSize; ++y) {
+                    columns[k][x][y] = textures[k].at(x, y);
+                    int end = y + 1;
+                    while (end < kTextureSize && textures[k].at(x, end) == textures[k].at(x, y)) {
+                        ++end;
+                    }
+                    runEnds[k][x][y] = static_cast<std::uint8_t>(end);
+                }
+            }
+        }
         // A holder whose image failed to load: both ways must refuse its copies.
         broken = Surface(1, 1);
     }
@@ -91,47 +106,79 @@ class ViewDrawerTest : public ::testing::Test {
     }
 
     TextureSet textures;
+    Colour columns[kTextureCount][kTextureSize][kTextureSize];
+    std::uint8_t runEnds[kTextureCount][kTextureSize][kTextureSize];
     Surface broken;
     std::mt19937_64 random{20261208};
 };
 
+// Whole frames of random strips, drawn by the drawer and by the plain stretched copy (and, for
+// walls of one colour, the rectangle fill), at every width from 1 to 4000, with strips of every
+// width the rules allow, rows stored plainly and streamed, textures given as images and column by
+// column with their runs, and targets that lie over wider rows.
 TEST_F(ViewDrawerTest, FramesOfRandomStripsMatchThePlainStretchedCopyPixelForPixel) {
     constexpr Colour kBackground = rgb(3, 2, 1);
     constexpr Colour kStale = rgb(0xEE, 0x11, 0xEE);  // what the target held before
+    constexpr int kStripWidths[] = {3, 1, 3, 2, 3, 5, 3, 16, 3, 4, 3, 8};
     ViewDrawer drawer;
     std::vector<RandomStrip> strips;
+    std::vector<Colour> rows;
     int frames = 0;
     for (int width = 1; width <= 4000; ++width) {
         // Mostly short views so every width fits in the time; now and then a tall one.
         const int height = width % 97 == 0 ? 300 + width % 400 : 1 + width % 23;
+        const int stripWidth = kStripWidths[width % std::size(kStripWidths)];
+        const bool plainWalls = width % 5 == 0;
+        drawer.useStores(width % 2 == 0 ? ViewDrawer::Stores::kStreaming
+                                        : ViewDrawer::Stores::kPlain);
         strips.clear();
-        for (int x = 0; x <= width; x += kStripWidthPx) {
+        for (int x = 0; x <= width; x += stripWidth) {
             strips.push_back(randomStrip(x, height));
             if (width % 13 == 0 && strips.size() == 2) {
                 strips.back().element = kTextureCount;  // the broken holder
             }
         }
         Surface expected(width, height, kBackground);
-        Surface drawn(width, height, kStale);
-        drawer.clear(kBackground);
+        // Every third target lies over rows wider than itself, as a window's image beside a
+        // panel does.
+        const int stride = width % 3 == 0 ? width + 4 : width;
+        rows.assign(static_cast<std::size_t>(stride) * height, kStale);
+        Surface drawn = Surface::over(rows.data(), width, height, stride, PixelFormat::kXbgr);
+        drawer.clear(kBackground, stripWidth);
         for (const RandomStrip& s : strips) {
-            const bool copied =
-                StretchBlt(expected, s.stripX, s.wallTop, kStripWidthPx, s.wallHeight,
-                           textureFor(s), s.texColumn, 0, 1, kTextureSize);
-            const bool given =
-                drawer.stretchColumn(s.stripX, s.wallTop, s.wallHeight, textureFor(s), s.texColumn);
+            if (plainWalls) {
+                const Colour colour = rgb(static_cast<std::uint8_t>(s.texColumn), 7, 9);
+                if (s.wallHeight > 0) {
+                    fillRect(expected, s.stripX, s.wallTop, stripWidth, s.wallHeight, colour);
+                }
+                EXPECT_EQ(drawer.fillColumn(s.stripX, s.wallTop, s.wallHeight, colour),
+                          s.wallHeight > 0);
+                continue;
+            }
+            const bool copied = StretchBlt(expected, s.stripX, s.wallTop, stripWidth, s.wallHeight,
+                                           textureFor(s), s.texColumn, 0, 1, kTextureSize);
+            // Every fourth frame gives its textures column by column, with their run ends.
+            const bool byColumn = width % 4 == 1 && s.element < kTextureCount && s.texColumn >= 0 &&
+                                  s.texColumn < kTextureSize;
+            const bool given = byColumn ? drawer.stretchColumn(s.stripX, s.wallTop, s.wallHeight,
+                                                               columns[s.element][s.texColumn], 1,
+                                                               runEnds[s.element][s.texColumn])
+                                        : drawer.stretchColumn(s.stripX, s.wallTop, s.wallHeight,
+                                                               textureFor(s), s.texColumn);
             ASSERT_EQ(given, copied) << describe(s) << " of a view " << width << "x" << height;
         }
         drawer.draw(drawn);
         ++frames;
-        if (drawn == expected) {
-            continue;
-        }
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 ASSERT_EQ(drawn.at(x, y), expected.at(x, y))
-                    << "pixel " << x << "," << y << " of a view " << width << "x" << height << ", "
-                    << describe(strips[static_cast<std::size_t>(x / kStripWidthPx)]);
+                    << "pixel " << x << "," << y << " of a view " << width << "x" << height
+                    << ", strips " << stripWidth << " wide, "
+                    << describe(strips[static_cast<std::size_t>(x / stripWidth)]);
+            }
+            for (int x = width; x < stride; ++x) {
+                ASSERT_EQ(rows[static_cast<std::size_t>(y) * stride + x], kStale)
+                    << "the drawer wrote past the view's width in row " << y;
             }
         }
     }

@@ -9,6 +9,7 @@
 
 #include "app/frm_main.h"
 #include "platform/headless.h"
+#include "render/frame.h"
 #include "render/raycast.h"
 #include "render/what_if.h"
 
@@ -90,8 +91,11 @@ TEST_F(WhatIfTest, TodaysRulesGiveTheExactStripsAndFramePixelForPixel) {
             for (std::size_t i = 0; i < got.size(); ++i) {
                 ASSERT_TRUE(got[i] == expected[i]) << "strip " << i << ", " << describe(v, list);
             }
+            // The what-if path, drawing every strip as one cut short after its last.
             Surface drawn(v.width, v.height);
-            drawWhatIfFrame(drawn, Window::kBackground, got, frm.holders.picTexture, rules);
+            FrameDrawer drawer;
+            drawer.draw(drawn, Window::kBackground, scene(), frm.holders.picTexture,
+                        FrameRules{rules, static_cast<int>(got.size())});
             EXPECT_TRUE(drawn == exact) << describe(v, list);
         }
     }

@@ -76,7 +76,7 @@ Surface scaleByArea(const Surface& image, int width, int height) {
             for (const Tap& row : down[static_cast<std::size_t>(y)]) {
                 for (const Tap& column : across[static_cast<std::size_t>(x)]) {
                     const double weight = row.weight * column.weight;
-                    const Colour c = image.at(column.source, row.source);
+                    const Colour c = GetPixel(image, column.source, row.source);
                     red += weight * linear[redOf(c)];
                     green += weight * linear[greenOf(c)];
                     blue += weight * linear[blueOf(c)];
