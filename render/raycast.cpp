@@ -35,9 +35,10 @@ bool outsideWalkRange(float x, float y) {
 // axis a walk moves one whole line per step, so it reads at most one cell on each of the
 // kMapSize lines of its family inside the range; the bound also ends a walk whose step is zero,
 // as it would be on tables that were never built.
+// `read` says how many cells the walk has read already.
 void walk(WalkLines lines, Walk& walk, const WorldMap& worldMap, std::int16_t& code,
-          std::vector<CellRead>* reads) {
-    for (int read = 0; read < kMapSize && !outsideWalkRange(walk.x, walk.y); ++read) {
+          std::vector<CellRead>* reads, int read = 0) {
+    for (; read < kMapSize && !outsideWalkRange(walk.x, walk.y); ++read) {
         // Inside the range both coordinates are 0 or more, where truncation is the floor.
         const int column =
             static_cast<int>(walk.x) - (lines == WalkLines::kVertical ? walk.back : 0);
@@ -53,6 +54,34 @@ void walk(WalkLines lines, Walk& walk, const WorldMap& worldMap, std::int16_t& c
         walk.x = walk.x + walk.stepX;
         walk.y = walk.y + walk.stepY;
     }
+}
+
+// Both walks of a ray as walk() takes them one after the other, stepped side by side while
+// both go on: the same reads, steps and codes, but the two chains of additions overlap in the
+// processor instead of waiting on each other. Whichever walk goes further finishes alone.
+void walkBoth(Walk& horiz, Walk& vert, const WorldMap& worldMap, CodeRegisters& registers) {
+    int read = 0;
+    for (; read < kMapSize && !outsideWalkRange(horiz.x, horiz.y) &&
+           !outsideWalkRange(vert.x, vert.y);
+         ++read) {
+        const std::int16_t horizCode =
+            worldMap.cellOrWall(static_cast<int>(horiz.x), static_cast<int>(horiz.y) - horiz.back);
+        const std::int16_t vertCode =
+            worldMap.cellOrWall(static_cast<int>(vert.x) - vert.back, static_cast<int>(vert.y));
+        if (horizCode != kOpenFloor || vertCode != kOpenFloor) {
+            break;  // each walk reads that cell again below, and stops or goes on from it
+        }
+        horiz.x = horiz.x + horiz.stepX;
+        horiz.y = horiz.y + horiz.stepY;
+        vert.x = vert.x + vert.stepX;
+        vert.y = vert.y + vert.stepY;
+    }
+    if (read > 0) {  // every cell read side by side was open floor
+        registers.horizCode = kOpenFloor;
+        registers.vertCode = kOpenFloor;
+    }
+    walk(WalkLines::kHorizontal, horiz, worldMap, registers.horizCode, nullptr, read);
+    walk(WalkLines::kVertical, vert, worldMap, registers.vertCode, nullptr, read);
 }
 
 // The two walks of one ray from the player, the choice of the nearer end and its texture
@@ -79,8 +108,12 @@ inline WallHit cast(const RayTrig& ray, const Scene& scene, CodeRegisters& regis
     vert.stepY = ray.tangentBehind * static_cast<float>(-ray.xSign);
     vert.stepX = static_cast<float>(ray.xSign);
 
-    walk(WalkLines::kHorizontal, horiz, scene.worldMap, registers.horizCode, reads);
-    walk(WalkLines::kVertical, vert, scene.worldMap, registers.vertCode, reads);
+    if (reads == nullptr) {
+        walkBoth(horiz, vert, scene.worldMap, registers);
+    } else {  // the trace lists the horizontal walk's reads first
+        walk(WalkLines::kHorizontal, horiz, scene.worldMap, registers.horizCode, reads);
+        walk(WalkLines::kVertical, vert, scene.worldMap, registers.vertCode, reads);
+    }
     const float horizDist = distanceTo(pose, horiz.x, horiz.y);
     const float vertDist = distanceTo(pose, vert.x, vert.y);
 
