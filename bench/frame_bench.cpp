@@ -4,21 +4,24 @@
 // the frame. Each iteration does the work and then its floors, timed apart, so all see the same
 // machine at the same moment:
 //   build/bench/quellon_bench            (the refresh benchmarks need a display, e.g. Xvfb)
-// Counters x_fill and x_fill_nt are the frame's time over the plain and the streaming fill's;
-// x_copy and x_copy_nt the refresh's time over the plain and the streaming copy's, and
-// cpu_x_copy and cpu_x_copy_nt the CPU time this whole process spends on a refresh (every
-// thread counted) over the same two. The refresh's own time includes waiting for the X server
-// to finish copying the frame before last, which back-to-back refreshes do at large sizes.
+// Counter x_floor is the frame's time over the faster of the two fills, each of the three timed
+// warm, the quickest of a few back to back; x_copy and x_copy_nt the refresh's time over the plain
+// and the streaming copy's, and cpu_x_copy and cpu_x_copy_nt the CPU time this whole process spends
+// on a refresh (every thread counted) over the same two. The refresh's own time includes waiting
+// for the X server to finish copying the frame before last, which back-to-back refreshes do at
+// large sizes.
 #include <benchmark/benchmark.h>
 #include <emmintrin.h>
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
 
 #include "app/frm_main.h"
 #include "platform/headless.h"
+#include "render/what_if.h"
 
 namespace quellon {
 namespace {
@@ -90,51 +93,59 @@ std::size_t pixelsOf(const Surface& surface) {
     return static_cast<std::size_t>(surface.width()) * static_cast<std::size_t>(surface.height());
 }
 
-// The frame: clear, Raycast and the rate text, as a pass of the loop draws them.
-void frame(benchmark::State& state, Size size, Pose pose) {
-    HeadlessWindow window;
-    window.resize(size.width, size.height);
+// The quickest of `times` runs of `work` back to back: warm, as a program that does it every
+// frame runs it.
+template <class Work>
+double quickest(int times, Work&& work) {
+    double best = 1e300;
+    for (int i = 0; i < times; ++i) {
+        const auto start = Clock::now();
+        work();
+        best = std::min(best, seconds(start, Clock::now()));
+    }
+    return best;
+}
+
+// The frame: clear, Raycast and the rate text, as a pass of the loop draws them, under `rules`
+// (empty: the exact frame). x_floor is its time over the faster of a plain and a streaming fill
+// of the same surface; each of the three is timed warm, the quickest of a few back to back.
+void frame(benchmark::State& state, Size size, Pose pose, const char* rules) {
+    constexpr int kRuns = 3;
+    HeadlessWindow window(size.width, size.height);
     FrmMain frm(window, loadCarriedImages());
     frm.startUp();
     frm.placePlayer(pose);
+    frm.setRules(parseWhatIf(rules).rules);
     Surface& surface = window.drawingSurface();
     Colour colour = 0;
     double frameSeconds = 0;
-    double fillSeconds = 0;
+    double plainSeconds = 0;
     double streamSeconds = 0;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): `_` is unread by design
-        const auto start = Clock::now();
-        frm.clear();
-        frm.Raycast();
-        window.print("181 fps");
-        benchmark::DoNotOptimize(surface.data());
-        benchmark::ClobberMemory();
-        const auto drawn = Clock::now();
-        surface.fill(++colour);
-        benchmark::DoNotOptimize(surface.data());
-        benchmark::ClobberMemory();
-        const auto filled = Clock::now();
-        streamWords(surface.data(), pixelsOf(surface), ++colour);
-        benchmark::DoNotOptimize(surface.data());
-        benchmark::ClobberMemory();
-        const auto streamed = Clock::now();
-        state.SetIterationTime(seconds(start, drawn));
-        frameSeconds += seconds(start, drawn);
-        fillSeconds += seconds(drawn, filled);
-        streamSeconds += seconds(filled, streamed);
+        const double drawn = quickest(kRuns, [&] {
+            frm.clear();
+            frm.Raycast();
+            window.print("181 fps");
+            benchmark::DoNotOptimize(surface.data());
+            benchmark::ClobberMemory();
+        });
+        state.SetIterationTime(drawn);
+        frameSeconds += drawn;
+        plainSeconds += quickest(kRuns, [&] {
+            std::fill(surface.data(), surface.data() + pixelsOf(surface), ++colour);
+            benchmark::DoNotOptimize(surface.data());
+            benchmark::ClobberMemory();
+        });
+        streamSeconds += quickest(kRuns, [&] {
+            streamWords(surface.data(), pixelsOf(surface), ++colour);
+            benchmark::DoNotOptimize(surface.data());
+            benchmark::ClobberMemory();
+        });
     }
-    state.counters["x_fill"] = frameSeconds / fillSeconds;
-    state.counters["x_fill_nt"] = frameSeconds / streamSeconds;
-}
-
-void fill(benchmark::State& state, Size size) {
-    Surface surface(size.width, size.height);
-    Colour colour = 0;
-    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): `_` is unread by design
-        surface.fill(++colour);
-        benchmark::DoNotOptimize(surface.data());
-        benchmark::ClobberMemory();
-    }
+    state.counters["x_floor"] = frameSeconds / std::min(plainSeconds, streamSeconds);
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["plain_fill_us"] = plainSeconds / iterations * 1e6;
+    state.counters["stream_fill_us"] = streamSeconds / iterations * 1e6;
 }
 
 // The SDL refresh path: the drawing surface reaching the screen, once per iteration, beside a
@@ -190,12 +201,18 @@ void registerAll() {
         const std::string name = sizeName(size);
         for (const NamedPose& pose : kPoses) {
             benchmark::RegisterBenchmark(("frame/" + name + "/" + pose.name).c_str(), frame, size,
-                                         pose.pose)
+                                         pose.pose, "")
                 ->Unit(benchmark::kMicrosecond)
                 ->UseManualTime();
         }
-        benchmark::RegisterBenchmark(("fill/" + name).c_str(), fill, size)
-            ->Unit(benchmark::kMicrosecond);
+    }
+    // What-if frames, drawn by the same drawer, at 1920x1080 from the start.
+    for (const char* rules :
+         {"fisheye", "exact-angles", "screen-rays,fov=90", "plain-walls", "strip=8", "strip=1"}) {
+        benchmark::RegisterBenchmark((std::string("whatif/1920x1080/") + rules).c_str(), frame,
+                                     Size{1920, 1080}, kPoses[0].pose, rules)
+            ->Unit(benchmark::kMicrosecond)
+            ->UseManualTime();
     }
     for (const Size& size : kSizes) {
         benchmark::RegisterBenchmark(("refresh/" + sizeName(size)).c_str(), refresh, size)
