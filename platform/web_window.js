@@ -10,6 +10,7 @@ mergeInto(LibraryManager.library, {
     view: null, // the canvases' 2D contexts
     panel: null,
     frameShown: true,
+    firstFrameMarked: false,
     port: null, // posts the message that ends a yield
     resume: null,
     audio: null,
@@ -40,10 +41,20 @@ mergeInto(LibraryManager.library, {
       tone.stop(audio.currentTime + ms / 1000);
     },
 
-    // A key press or click: the moment a page may start its sound.
+    // A key press or click: the moment a page may start its sound. The audio context is made
+    // here, not when the program beeps at start-up: making one takes the browser a long
+    // moment, which the first frame should not wait for.
     gesture: function () {
-      const audio = QuellonPage.audio;
-      if (audio && audio.state !== "running") audio.resume().then(QuellonPage.beepNow);
+      if (!QuellonPage.beepPending) return;
+      try {
+        const Context = window.AudioContext || window.webkitAudioContext;
+        if (!Context) return;
+        QuellonPage.audio = QuellonPage.audio || new Context();
+        if (QuellonPage.audio.state === "running") QuellonPage.beepNow();
+        else QuellonPage.audio.resume().then(QuellonPage.beepNow);
+      } catch (e) {
+        QuellonPage.beepPending = false; // no sound on this page, as without a sound device
+      }
     },
 
     // The program's pixels at `pixels`, read in place (putImageData copies them at once).
@@ -184,20 +195,19 @@ mergeInto(LibraryManager.library, {
       context.canvas.height = height;
     }
     context.putImageData(QuellonPage.image(pixels, width, height), 0, 0);
+    if (!onPanel && !QuellonPage.firstFrameMarked) {
+      QuellonPage.firstFrameMarked = true;
+      performance.mark("quellon-first-frame"); // for anyone timing the page's start
+    }
   },
 
   quellon_page_beep__deps: ["$QuellonPage"],
+  // The beep sounds at once if the page already has its sound, else at the first key press or
+  // click (browsers hold a page's sound until then).
   quellon_page_beep: function (hz, ms, volume) {
-    try {
-      const Context = window.AudioContext || window.webkitAudioContext;
-      if (!Context) return;
-      QuellonPage.audio = QuellonPage.audio || new Context();
-      QuellonPage.beepTone = { hz, ms, volume };
-      QuellonPage.beepPending = true;
-      QuellonPage.beepNow();
-    } catch (e) {
-      // No sound on this page: the program stays silent, as it does without a sound device.
-    }
+    QuellonPage.beepTone = { hz, ms, volume };
+    QuellonPage.beepPending = true;
+    QuellonPage.beepNow();
   },
 
   // The page's icon, as its tab shows it: the picture given, in place of the page's own.
@@ -207,13 +217,18 @@ mergeInto(LibraryManager.library, {
     canvas.width = width;
     canvas.height = height;
     canvas.getContext("2d").putImageData(QuellonPage.image(pixels, width, height), 0, 0);
-    let link = document.querySelector("link[rel=icon]");
-    if (!link) {
-      link = document.createElement("link");
-      link.rel = "icon";
-      document.head.appendChild(link);
-    }
-    link.href = canvas.toDataURL("image/png");
+    // Encoded off the main thread's way: the tab's icon can wait a moment, the frame cannot.
+    canvas.toBlob((png) => {
+      if (!png) return;
+      let link = document.querySelector("link[rel=icon]");
+      if (!link) {
+        link = document.createElement("link");
+        link.rel = "icon";
+        document.head.appendChild(link);
+      }
+      if (link.href.startsWith("blob:")) URL.revokeObjectURL(link.href);
+      link.href = URL.createObjectURL(png);
+    }, "image/png");
   },
 
   quellon_page_download: function (name, text, length) {

@@ -358,8 +358,9 @@ async function start() {
   program.me = program._quellon_program();
   const error = await openLinkedMaze(program);
   if (error) say(`The link's maze cannot be opened (${error}); this is the carried maze.`);
-  program.callMain([]);
 
+  // The page's own controls first, so that nothing of the page's setting up is left for after
+  // the first frame: from then on the browser gets its turn between the program's passes.
   const picker = document.getElementById("open-maze");
   picker.addEventListener("change", () => {
     if (picker.files.length > 0) openFile(program, picker.files[0]);
@@ -379,6 +380,7 @@ async function start() {
   holdButtons(program);
   ruleSwitches(program);
   fullScreen();
+  program.callMain([]);
 }
 
 start();
