@@ -34,11 +34,13 @@ void FrameDrawer::draw(Surface& target, Colour background, const Scene& scene,
             const bool inside = strip.hit.texColumn >= 0 &&
                                 strip.hit.texColumn < texture.height() &&
                                 texture.width() >= kTextureSize;
-            view_.stretchColumn(
-                strip.stripX, strip.wallTop, strip.wallHeight,
-                inside ? texture.row(strip.hit.texColumn) : nullptr, 1,
-                inside ? &runEnds_[element][std::size_t{kTextureSize} * strip.hit.texColumn]
-                       : nullptr);
+            ViewDrawer::TexelRuns runs;
+            if (inside) {
+                const auto column = static_cast<std::size_t>(strip.hit.texColumn);
+                runs = {&runStarts_[element][column * kTextureSize], runCounts_[element][column]};
+            }
+            view_.stretchColumn(strip.stripX, strip.wallTop, strip.wallHeight,
+                                inside ? texture.row(strip.hit.texColumn) : nullptr, 1, runs);
         }
     }
     view_.draw(target);
@@ -55,16 +57,18 @@ const TextureSet& FrameDrawer::textureColumnsIn(PixelFormat format, const Textur
                     columns.set(y, x, GetPixel(source, x, y));
                 }
             }
-            // Each column's runs of one colour, found from its bottom up.
-            std::vector<std::uint8_t>& ends = runEnds_[k];
-            ends.assign(std::size_t{kTextureSize} * static_cast<std::size_t>(columns.height()), 0);
-            for (int c = 0; c < columns.height() && columns.width() >= kTextureSize; ++c) {
-                const Colour* texels = columns.row(c);
-                std::uint8_t* end = &ends[std::size_t{kTextureSize} * static_cast<std::size_t>(c)];
-                end[kTextureSize - 1] = kTextureSize;
-                for (int t = kTextureSize - 2; t >= 0; --t) {
-                    end[t] =
-                        texels[t] == texels[t + 1] ? end[t + 1] : static_cast<std::uint8_t>(t + 1);
+            // Each column's runs of one colour: where each starts.
+            const auto columnCount = static_cast<std::size_t>(columns.height());
+            runStarts_[k].assign(columnCount * kTextureSize, 0);
+            runCounts_[k].assign(columnCount, 0);
+            for (std::size_t c = 0; c < columnCount && columns.width() >= kTextureSize; ++c) {
+                const Colour* texels = columns.row(static_cast<int>(c));
+                int& count = runCounts_[k][c];
+                for (int t = 0; t < kTextureSize; ++t) {
+                    if (t == 0 || texels[t] != texels[t - 1]) {
+                        runStarts_[k][c * kTextureSize + static_cast<std::size_t>(count++)] =
+                            static_cast<std::uint8_t>(t);
+                    }
                 }
             }
         }

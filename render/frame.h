@@ -56,9 +56,10 @@ class FrameDrawer {
     ViewDrawer view_;
     std::vector<Strip> strips_;
     TextureSet columns_;
-    // For each texture, each column's run ends (see ViewDrawer::stretchColumn), column c's at
-    // c * kTextureSize.
-    std::array<std::vector<std::uint8_t>, kTextureCount> runEnds_;
+    // For each texture, each column's runs of one colour (ViewDrawer::TexelRuns): column c's
+    // starts from c * kTextureSize on, and their count.
+    std::array<std::vector<std::uint8_t>, kTextureCount> runStarts_;
+    std::array<std::vector<int>, kTextureCount> runCounts_;
     const TextureSet* columnsFrom_ = nullptr;
     PixelFormat columnsFormat_ = PixelFormat::kXbgr;
 };

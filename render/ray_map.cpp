@@ -30,8 +30,9 @@ class MapPainter {
     double pixelX(float mapX) const { return static_cast<double>(mapX) * view_.scale; }
     double pixelY(float mapY) const { return -static_cast<double>(mapY) * view_.scale; }
 
-    // The pixel (px, py) from the grid's corner, if it lies on the target over open floor.
-    void plot(std::int64_t px, std::int64_t py, Colour colour) {
+    // The pixel (px, py) from the grid's corner, if it lies on the target over open floor: `word`,
+    // a colour already in the target's format.
+    void plot(std::int64_t px, std::int64_t py, Colour word) {
         const std::int64_t x = px + view_.originX;
         const std::int64_t y = py + view_.originY;
         if (x < 0 || y < 0 || x >= target_.width() || y >= target_.height()) {
@@ -42,7 +43,7 @@ class MapPainter {
         if (!WorldMap::inside(column, row) || worldMap_(column, row) != kOpenFloor) {
             return;
         }
-        target_.set(static_cast<int>(x), static_cast<int>(y), colour);
+        target_.put(static_cast<int>(x), static_cast<int>(y), word);
     }
 
     // The pixels a straight line from point a to point b passes through, sampled once per
@@ -59,10 +60,11 @@ class MapPainter {
         if (!clip(ax, ay, dx, dy, from, to)) {
             return;
         }
+        const Colour word = target_.pixel(colour);
         const double steps = std::ceil(std::max(std::fabs(dx), std::fabs(dy)));
         if (steps == 0.0) {
             plot(static_cast<std::int64_t>(std::floor(ax)),
-                 static_cast<std::int64_t>(std::floor(ay)), colour);
+                 static_cast<std::int64_t>(std::floor(ay)), word);
             return;
         }
         const auto first = static_cast<std::int64_t>(std::ceil(from * steps));
@@ -70,7 +72,7 @@ class MapPainter {
         for (std::int64_t i = first; i <= last; ++i) {
             const double t = static_cast<double>(i) / steps;
             plot(static_cast<std::int64_t>(std::floor(ax + dx * t)),
-                 static_cast<std::int64_t>(std::floor(ay + dy * t)), colour);
+                 static_cast<std::int64_t>(std::floor(ay + dy * t)), word);
         }
     }
 
@@ -81,9 +83,10 @@ class MapPainter {
         }
         const auto px = static_cast<std::int64_t>(std::floor(x));
         const auto py = static_cast<std::int64_t>(std::floor(y));
+        const Colour word = target_.pixel(colour);
         for (int d = -arm; d <= arm; ++d) {
-            plot(px + d, py, colour);
-            plot(px, py + d, colour);
+            plot(px + d, py, word);
+            plot(px, py + d, word);
         }
     }
 
@@ -91,13 +94,14 @@ class MapPainter {
     void disc(double x, double y, int radius, Colour colour) {
         const auto px = static_cast<std::int64_t>(std::floor(x));
         const auto py = static_cast<std::int64_t>(std::floor(y));
-        plot(px, py, colour);
+        const Colour word = target_.pixel(colour);
+        plot(px, py, word);
         for (std::int64_t row = py - radius; row <= py + radius; ++row) {
             for (std::int64_t column = px - radius; column <= px + radius; ++column) {
                 const double ex = static_cast<double>(column) + 0.5 - x;
                 const double ey = static_cast<double>(row) + 0.5 - y;
                 if (ex * ex + ey * ey <= static_cast<double>(radius) * radius) {
-                    plot(column, row, colour);
+                    plot(column, row, word);
                 }
             }
         }

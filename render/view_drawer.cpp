@@ -17,28 +17,24 @@ namespace quellon {
 
 namespace {
 
-constexpr int kNoStrip = -1;
 // Divisions by the texture size are shifts: it is a power of two.
 static_assert(std::has_single_bit(static_cast<unsigned>(kTextureSize)));
 constexpr int kTextureShift = std::countr_zero(static_cast<unsigned>(kTextureSize));
-static_assert(kTextureSize <= UINT8_MAX, "run ends are bytes");
-
-// The run ends of a column whose texels are all told apart: each texel is its own run.
-constexpr std::array<std::uint8_t, kTextureSize> kEveryTexel = [] {
-    std::array<std::uint8_t, kTextureSize> ends{};
-    for (int k = 0; k < kTextureSize; ++k) {
-        ends[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(k + 1);
-    }
-    return ends;
-}();
-// The run ends of a column of one colour: one run, the whole column.
-constexpr std::array<std::uint8_t, kTextureSize> kOneRun = [] {
-    std::array<std::uint8_t, kTextureSize> ends{};
-    ends.fill(kTextureSize);
-    return ends;
-}();
+static_assert(kTextureSize <= UINT8_MAX, "runs start at texels counted in bytes");
 // How often each way of storing is timed when a new size of target is measured.
 constexpr int kMeasuredFills = 3;
+
+// The runs of a column whose texels are all told apart: each texel a run of its own.
+constexpr std::array<std::uint8_t, kTextureSize> kEveryTexel = [] {
+    std::array<std::uint8_t, kTextureSize> starts{};
+    for (int k = 0; k < kTextureSize; ++k) {
+        starts[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(k);
+    }
+    return starts;
+}();
+constexpr ViewDrawer::TexelRuns kEveryTexelRuns{kEveryTexel.data(), kTextureSize};
+// The runs of a column of one colour: one, the whole column.
+constexpr ViewDrawer::TexelRuns kOneRun{kEveryTexel.data(), 1};
 
 // One row of the view: each strip's colour across the strip's width, left to right, and what
 // the right edge leaves of the last strip. Four strips at a time make twelve pixels, three
@@ -72,12 +68,8 @@ void writeRow(Colour* out, const Colour* stripColours, int width) {
     }
 }
 
-// writeRow for strips of any other width: a strip a pixel wide is its colour alone.
+// writeRow for strips of any other width but one (see copyRow).
 void writeWideRow(Colour* out, const Colour* stripColours, int width, int stripWidth) {
-    if (stripWidth == 1) {
-        std::copy_n(stripColours, width, out);
-        return;
-    }
     const int wholeStrips = width / stripWidth;
     for (int strip = 0; strip < wholeStrips; ++strip, out += stripWidth) {
         const Colour colour = stripColours[strip];
@@ -130,6 +122,18 @@ void streamRow(Colour* out, const Colour* stripColours, int width) {
     storeRow<streamingStore>(out, stripColours, width);
 }
 
+// A row of strips a pixel wide: each pixel its strip's colour, four to a store. (The C
+// library's copy is slower here: for rows of a few kilobytes it picks a string instruction.)
+void onePixelRow(Colour* out, const Colour* stripColours, int width) {
+    constexpr int kWordsPerStore = sizeof(__m128i) / sizeof(Colour);
+    int x = 0;
+    for (; x + kWordsPerStore <= width; x += kWordsPerStore) {
+        plainStore(reinterpret_cast<__m128i*>(out + x),
+                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(stripColours + x)));
+    }
+    std::copy(stripColours + x, stripColours + width, out + x);
+}
+
 bool startsAligned(const Colour* row) {
     return reinterpret_cast<std::uintptr_t>(row) % sizeof(__m128i) == 0;
 }
@@ -146,6 +150,9 @@ void fenceStreamedRows() {
 }
 #else
 // Without SSE2 every row is written plainly.
+void onePixelRow(Colour* out, const Colour* stripColours, int width) {
+    std::copy_n(stripColours, width, out);
+}
 bool canStream(const Surface& /*target*/) {
     return false;
 }
@@ -163,15 +170,15 @@ void fenceStreamedRows() {}
 void ViewDrawer::clear(Colour background, int stripWidthPx) {
     background_ = background;
     stripWidth_ = std::max(1, stripWidthPx);
+    // Strips that start at or beyond the widest surface can never be seen.
+    mostStrips_ = static_cast<std::size_t>((Surface::kMaxSidePx + stripWidth_ - 1) / stripWidth_);
     columns_.clear();
 }
 
 bool ViewDrawer::acceptStrip(int stripX) const {
-    // Strips that start at or beyond the widest surface can never be seen.
-    const auto most =
-        static_cast<std::size_t>((Surface::kMaxSidePx + stripWidth_ - 1) / stripWidth_);
-    return columns_.size() < most && static_cast<std::int64_t>(stripX) ==
-                                         static_cast<std::int64_t>(columns_.size()) * stripWidth_;
+    return columns_.size() < mostStrips_ &&
+           static_cast<std::int64_t>(stripX) ==
+               static_cast<std::int64_t>(columns_.size()) * stripWidth_;
 }
 
 bool ViewDrawer::stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wallHeight,
@@ -183,15 +190,15 @@ bool ViewDrawer::stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wa
     const bool drawn = wallHeight > 0 && texColumn >= 0 && texColumn < texture.width() &&
                        texture.height() >= kTextureSize;
     if (drawn) {
-        column = Column{wallTop,          wallHeight,         texture.row(0) + texColumn,
-                        texture.stride(), kEveryTexel.data(), 0};
+        column = Column{wallTop,          wallHeight,      texture.row(0) + texColumn,
+                        texture.stride(), kEveryTexelRuns, 0};
     }
     columns_.push_back(column);
     return drawn;
 }
 
 bool ViewDrawer::stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wallHeight,
-                               const Colour* texels, int stride, const std::uint8_t* runEnds) {
+                               const Colour* texels, int stride, TexelRuns runs) {
     if (!acceptStrip(stripX)) {
         return false;
     }
@@ -199,7 +206,7 @@ bool ViewDrawer::stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wa
     const bool drawn = wallHeight > 0 && texels != nullptr && stride > 0;
     if (drawn) {
         column = Column{
-            wallTop, wallHeight, texels, stride, runEnds != nullptr ? runEnds : kEveryTexel.data(),
+            wallTop, wallHeight, texels, stride, runs.starts != nullptr ? runs : kEveryTexelRuns,
             0};
     }
     columns_.push_back(column);
@@ -217,10 +224,76 @@ bool ViewDrawer::fillColumn(int stripX, std::int32_t wallTop, std::int32_t wallH
         column.top = wallTop;
         column.height = wallHeight;
         column.texels = &column.plain;  // pointed at the kept column's own colour when drawn
-        column.runEnds = kOneRun.data();
+        column.runs = kOneRun;
     }
     columns_.push_back(column);
     return wallHeight > 0;
+}
+
+template <class Emit>
+void ViewDrawer::forEachChange(int strips, Emit&& emit) const {
+    for (int strip = 0; strip < strips; ++strip) {
+        const Column& column = columns_[static_cast<std::size_t>(strip)];
+        if (column.texels == nullptr) {
+            continue;
+        }
+        const std::int64_t top = column.top;
+        const std::int64_t height = column.height;
+        const std::int64_t first = std::max<std::int64_t>(top, 0);
+        const std::int64_t bottom = std::min<std::int64_t>(top + height, viewHeight_);
+        if (first >= bottom) {
+            continue;
+        }
+        // A wall of one colour shows the column's own colour from top to bottom.
+        const Colour* texels = column.stride == 0 ? &column.plain : column.texels;
+        const std::ptrdiff_t stride = column.stride;
+        // Offset i into the column shows texel floor(i * kTextureSize / height), the stretched
+        // copy's own sampling: work out the texel of the first visible row once.
+        const std::int64_t scaled = (first - top) * kTextureSize;
+        auto texel = static_cast<int>(scaled / height);
+        if (height < kTextureSize && stride != 0) {
+            // A wall shorter than the texture shows a new texel on every row, skipping some:
+            // from one row to the next the texel moves on by `skip` and a share part / height.
+            const auto skip = static_cast<int>(kTextureSize / height);
+            const auto part = static_cast<int>(kTextureSize % height);
+            auto share = static_cast<int>(scaled % height);
+            Colour shown = background_;
+            for (auto row = static_cast<int>(first); row < bottom; ++row) {
+                const Colour colour = texels[texel * stride];
+                if (colour != shown) {
+                    emit(row, strip, colour);
+                    shown = colour;
+                }
+                texel += skip;
+                share += part;
+                if (share >= height) {
+                    share -= static_cast<int>(height);
+                    ++texel;
+                }
+            }
+        } else {
+            // Otherwise each run of one colour shows from the row its first texel starts on:
+            // texel k starts at offset ceil(k * height / kTextureSize), the ceiling of a
+            // division by a power of two taken as a floor, with the top brought inside.
+            emit(static_cast<int>(first), strip, texels[texel * stride]);
+            const TexelRuns runs = column.runs;
+            // The first run to start below the first visible row.
+            auto run = static_cast<int>(
+                std::upper_bound(runs.starts, runs.starts + runs.count, texel) - runs.starts);
+            const std::int64_t origin = top * kTextureSize + kTextureSize - 1;
+            for (; run < runs.count; ++run) {
+                const int start = runs.starts[run];
+                const std::int64_t row = (origin + start * height) >> kTextureShift;
+                if (row >= bottom) {
+                    break;
+                }
+                emit(static_cast<int>(row), strip, texels[start * stride]);
+            }
+        }
+        if (bottom < viewHeight_) {
+            emit(static_cast<int>(bottom), strip, background_);
+        }
+    }
 }
 
 void ViewDrawer::draw(Surface& target) {
@@ -231,26 +304,34 @@ void ViewDrawer::draw(Surface& target) {
     }
     const int strips = (width + stripWidth_ - 1) / stripWidth_;
     viewHeight_ = height;
-    stripColours_.assign(static_cast<std::size_t>(strips), background_);
-    nextAt_.assign(static_cast<std::size_t>(strips), kNoStrip);
-    firstAt_.assign(static_cast<std::size_t>(height), kNoStrip);
-    cursors_.resize(static_cast<std::size_t>(strips));
     const int given = static_cast<int>(std::min<std::size_t>(columns_.size(), strips));
-    for (int strip = 0; strip < given; ++strip) {
-        schedule(strip, startColumn(strip, columns_[static_cast<std::size_t>(strip)], height));
+    // The changes counted by row, then each put at its row's place: twice through the strips,
+    // which costs less than keeping the changes in between.
+    changesAt_.assign(static_cast<std::size_t>(height) + 1, 0);
+    forEachChange(given, [&](int row, int /*strip*/, Colour /*colour*/) { ++changesAt_[row + 1]; });
+    for (int row = 0; row < height; ++row) {
+        changesAt_[row + 1] += changesAt_[row];
     }
+    changes_.resize(static_cast<std::size_t>(changesAt_[height]));
+    nextChange_.assign(changesAt_.begin(), changesAt_.end() - 1);
+    forEachChange(given, [&](int row, int strip, Colour colour) {
+        changes_[static_cast<std::size_t>(nextChange_[row]++)] = Change{strip, colour};
+    });
+
+    stripColours_.assign(static_cast<std::size_t>(strips), background_);
     const bool threeWide = stripWidth_ == kStripWidthPx;
     const bool stream = threeWide && streams(target);
+    const Change* change = changes_.data();
     for (int row = 0; row < height; ++row) {
-        for (int strip = firstAt_[row]; strip != kNoStrip;) {
-            const int next = nextAt_[strip];
-            schedule(strip, advance(strip, row));
-            strip = next;
+        for (const Change* end = changes_.data() + changesAt_[row + 1]; change != end; ++change) {
+            stripColours_[static_cast<std::size_t>(change->strip)] = change->colour;
         }
         if (stream) {
             streamRow(target.row(row), stripColours_.data(), width);
         } else if (threeWide) {
             plainRow(target.row(row), stripColours_.data(), width);
+        } else if (stripWidth_ == 1) {
+            onePixelRow(target.row(row), stripColours_.data(), width);
         } else {
             writeWideRow(target.row(row), stripColours_.data(), width, stripWidth_);
         }
@@ -299,68 +380,6 @@ bool ViewDrawer::streams(Surface& target) {
     }
     measured_.emplace_back(size, streaming < plain);
     return streaming < plain;
-}
-
-int ViewDrawer::startColumn(int strip, const Column& column, int viewHeight) {
-    if (column.texels == nullptr) {
-        return viewHeight;
-    }
-    Cursor& cursor = cursors_[static_cast<std::size_t>(strip)];
-    const std::int64_t top = column.top;
-    const std::int64_t first = std::max<std::int64_t>(top, 0);
-    const std::int64_t bottom = std::min<std::int64_t>(top + column.height, viewHeight);
-    if (first >= bottom) {
-        return viewHeight;
-    }
-    // Offset i into the column shows texel floor(i * kTextureSize / height), the stretched
-    // copy's own sampling, so texel k starts at offset ceil(k * height / kTextureSize). Work
-    // out the texel of the first visible row once; from there on it only moves forward.
-    const std::int64_t scaled = (first - top) * kTextureSize;
-    cursor.texel = static_cast<int>(scaled / column.height);
-    // A wall of one colour shows the column's own colour from top to bottom.
-    cursor.texels = column.stride == 0 ? &column.plain : column.texels;
-    cursor.runEnds = column.runEnds;
-    cursor.stride = column.stride;
-    cursor.height = column.height;
-    cursor.bottom = static_cast<int>(bottom);
-    // The ceiling of the division by kTextureSize, a power of two, as a floor of the
-    // numerator plus kTextureSize - 1, with the top row brought inside the division.
-    cursor.origin = top * kTextureSize + kTextureSize - 1;
-    cursor.everyRow = column.height < kTextureSize && column.stride != 0;
-    cursor.skip = kTextureSize / column.height;
-    cursor.part = kTextureSize % column.height;
-    cursor.share = static_cast<int>(scaled % column.height);
-    return static_cast<int>(first);
-}
-
-// Gives the strip its colour from `row` on and returns the next row where it changes.
-int ViewDrawer::advance(int strip, int row) {
-    Cursor& c = cursors_[strip];
-    if (row >= c.bottom) {
-        stripColours_[strip] = background_;
-        return viewHeight_;
-    }
-    if (c.everyRow) {
-        stripColours_[strip] = c.texels[static_cast<std::ptrdiff_t>(c.texel) * c.stride];
-        c.texel += c.skip;
-        c.share += c.part;
-        if (c.share >= c.height) {
-            c.share -= c.height;
-            c.texel += 1;
-        }
-        return row + 1;
-    }
-    stripColours_[strip] = c.texels[static_cast<std::ptrdiff_t>(c.texel) * c.stride];
-    c.texel = c.runEnds[c.texel];
-    const std::int64_t start = (c.origin + std::int64_t{c.texel} * c.height) >> kTextureShift;
-    return static_cast<int>(std::min<std::int64_t>(start, c.bottom));
-}
-
-void ViewDrawer::schedule(int strip, int row) {
-    if (row < viewHeight_) {
-        nextAt_[strip] = firstAt_[row];
-        firstAt_[row] = strip;
-    }
 }
 
 }  // namespace quellon

@@ -19,10 +19,12 @@ namespace quellon {
 // from the left edge, and each strip is background above and below one texture column
 // stretched to the wall's height. So a row of the view is the colour of every strip at that
 // row, each repeated across the strip's width; and a strip's colour changes only at its wall's
-// top and bottom and where the stretched column moves on to its next texel. Those rows are
-// known in advance, so every strip is put on a schedule of rows, and writing a row costs the
-// storing of its pixels plus the few strips whose colour changes there. Rows are written top to
-// bottom, each left to right, straight into the target: memory is walked once, in order.
+// top and bottom and where the stretched column moves on to a texel of another colour. Those
+// rows are known in advance: every strip's changes are worked out first and sorted by row (a
+// counting sort: each strip's rows come in order, so no two neighbouring writes meet), and
+// writing a row then costs the storing of its pixels plus the few strips whose colour changes
+// there. Rows are written top to bottom, each left to right, straight into the target: memory
+// is walked once, in order, and nothing else is stored between the rows.
 class ViewDrawer {
   public:
     // How the rows go to memory. Streaming stores write whole lines without reading them into
@@ -47,12 +49,17 @@ class ViewDrawer {
     // target's format and stay as it is until draw() has run.
     bool stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wallHeight,
                        const Surface& texture, int texColumn);
+    // A column's runs of one colour: the texels where each run starts, in order from texel 0.
+    struct TexelRuns {
+        const std::uint8_t* starts;  // null: every texel a run of its own
+        int count;
+    };
     // The same copy from a column of kTextureSize texels given as they lie in memory: texel k
-    // at texels[k * stride] (a texture kept column by column has them side by side). With
-    // `runEnds` given, runEnds[k] is the first texel after k of another colour (kTextureSize
-    // for none): a run of one colour down the column then costs one change, not one per texel.
+    // at texels[k * stride] (a texture kept column by column has them side by side). With its
+    // runs of one colour given, a run costs one change of the strip's colour however many
+    // texels it holds.
     bool stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wallHeight,
-                       const Colour* texels, int stride, const std::uint8_t* runEnds = nullptr);
+                       const Colour* texels, int stride, TexelRuns runs = {});
     // One strip's wall in one colour, a word of the target's format: the rectangle
     // (stripX, wallTop, stripWidthPx, wallHeight) filled. Strips come as for stretchColumn; no
     // height is background.
@@ -70,45 +77,31 @@ class ViewDrawer {
         std::int32_t height = 0;
         const Colour* texels = nullptr;  // texel k at texels[k * stride]; null: no wall
         int stride = 0;                  // 0 for a wall of one colour
-        const std::uint8_t* runEnds = nullptr;
+        TexelRuns runs;
         Colour plain = 0;  // that colour
     };
-    // A strip's way down the view while a frame is written.
-    struct Cursor {
-        const Colour* texels;         // the column's first texel
-        const std::uint8_t* runEnds;  // as given, or each texel its own run
-        int texel;                    // the texel the strip shows from its next change on
-        int stride;                   // from one texel of the column to the next
-        std::int32_t height;          // the wall's height in rows
-        int bottom;                   // the row after the wall's last visible row
-        // A wall at least as tall as the texture, or of one colour, shows each run of texels
-        // for a run of rows: texel k's rows start at floor((origin + k * height) /
-        // kTextureSize).
-        std::int64_t origin;
-        // A shorter textured wall shows a new texel on every row, skipping some: from one row
-        // to the next the texel moves on by `skip` and a share `part` / height, kept in `share`.
-        bool everyRow;
-        int skip;
-        int part;
-        int share;
+    // A strip's colour from a row on.
+    struct Change {
+        int strip;
+        Colour colour;
     };
 
     bool acceptStrip(int stripX) const;
-    // Sets the strip's cursor at the top of its wall; returns the first row the wall shows on
-    // (viewHeight if none).
-    int startColumn(int strip, const Column& column, int viewHeight);
-    int advance(int strip, int row);
-    void schedule(int strip, int row);
+    // Calls emit(row, strip, colour) for every change of a strip's colour down the view, strip
+    // after strip, each strip's rows in order.
+    template <class Emit>
+    void forEachChange(int strips, Emit&& emit) const;
     // Whether the rows of `target` go by streaming stores.
     bool streams(Surface& target);
 
     Colour background_ = kBlack;
     int stripWidth_ = kStripWidthPx;
+    std::size_t mostStrips_ = 0;  // strips of that width that can start on the widest surface
     std::vector<Column> columns_;
-    std::vector<Cursor> cursors_;
     std::vector<Colour> stripColours_;  // every strip's colour in the row being written
-    std::vector<int> firstAt_;          // per row: the first strip that changes there, or -1
-    std::vector<int> nextAt_;           // per strip: the next strip changing in the same row
+    std::vector<Change> changes_;       // the frame's changes, row after row
+    std::vector<int> changesAt_;        // per row: where its changes start in changes_, and the end
+    std::vector<int> nextChange_;       // per row: where its next change goes while sorting
     int viewHeight_ = 0;
     Stores stores_ = Stores::kMeasured;
     // The sizes of target measured so far (their byte counts' bit widths), and whether

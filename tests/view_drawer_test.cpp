@@ -48,16 +48,14 @@ class ViewDrawerTest : public ::testing::Test {
             }
         }
         textures[0] = textures[1];
-        // The same textures column by column, with each column's run ends, as frames give them.
+        // The same textures column by column, with each column's runs, as frames give them.
         for (int k = 0; k < kTextureCount; ++k) {
             for (int x = 0; x < kTextureSize; ++x) {
                 for (int y = 0; y < kTextureSize; ++y) {
                     columns[k][x][y] = textures[k].at(x, y);
-                    int end = y + 1;
-                    while (end < kTextureSize && textures[k].at(x, end) == textures[k].at(x, y)) {
-                        ++end;
+                    if (y == 0 || textures[k].at(x, y) != textures[k].at(x, y - 1)) {
+                        runStarts[k][x][runCounts[k][x]++] = static_cast<std::uint8_t>(y);
                     }
-                    runEnds[k][x][y] = static_cast<std::uint8_t>(end);
                 }
             }
         }
@@ -107,7 +105,8 @@ class ViewDrawerTest : public ::testing::Test {
 
     TextureSet textures;
     Colour columns[kTextureCount][kTextureSize][kTextureSize];
-    std::uint8_t runEnds[kTextureCount][kTextureSize][kTextureSize];
+    std::uint8_t runStarts[kTextureCount][kTextureSize][kTextureSize] = {};
+    int runCounts[kTextureCount][kTextureSize] = {};
     Surface broken;
     std::mt19937_64 random{20261208};
 };
@@ -160,11 +159,14 @@ TEST_F(ViewDrawerTest, FramesOfRandomStripsMatchThePlainStretchedCopyPixelForPix
             // Every fourth frame gives its textures column by column, with their run ends.
             const bool byColumn = width % 4 == 1 && s.element < kTextureCount && s.texColumn >= 0 &&
                                   s.texColumn < kTextureSize;
-            const bool given = byColumn ? drawer.stretchColumn(s.stripX, s.wallTop, s.wallHeight,
-                                                               columns[s.element][s.texColumn], 1,
-                                                               runEnds[s.element][s.texColumn])
-                                        : drawer.stretchColumn(s.stripX, s.wallTop, s.wallHeight,
-                                                               textureFor(s), s.texColumn);
+            const bool given =
+                byColumn
+                    ? drawer.stretchColumn(s.stripX, s.wallTop, s.wallHeight,
+                                           columns[s.element][s.texColumn], 1,
+                                           ViewDrawer::TexelRuns{runStarts[s.element][s.texColumn],
+                                                                 runCounts[s.element][s.texColumn]})
+                    : drawer.stretchColumn(s.stripX, s.wallTop, s.wallHeight, textureFor(s),
+                                           s.texColumn);
             ASSERT_EQ(given, copied) << describe(s) << " of a view " << width << "x" << height;
         }
         drawer.draw(drawn);
