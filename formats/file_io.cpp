@@ -4,15 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "formats/file_system.h"
 
 namespace quellon {
 
 std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::string& error,
                                                   std::size_t maxBytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path, "rb");
     if (file == nullptr) {
         error = path + ": cannot open it: " + std::strerror(errno);
         return std::nullopt;
@@ -39,48 +37,22 @@ std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::
 
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                          std::string& error) {
-    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    const std::string temporary = path + ".tmp" + std::to_string(processNumber());
+    std::FILE* file = openFile(temporary, "wb");
     if (file == nullptr) {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        (void)std::remove(temporary.c_str());  // best effort; the failure is already reported
-        return false;
+    // The reason a failed write or close left in errno, unless the rename fails and says its own.
+    std::string reason = std::strerror(errno);
+    if (written && closed && replaceFile(temporary, path, reason)) {
+        return true;
     }
-    return true;
-}
-
-bool pathExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
-std::optional<std::vector<std::string>> folderNames(const std::string& folder, std::string& error) {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0) {
-        error = folder + ": cannot open it: " + std::strerror(errno);
-        return std::nullopt;
-    }
-    if (!S_ISDIR(info.st_mode)) {
-        error = folder + ": not a folder";
-        return std::nullopt;
-    }
-    DIR* entries = ::opendir(folder.c_str());
-    if (entries == nullptr) {
-        error = folder + ": cannot read it: " + std::strerror(errno);
-        return std::nullopt;
-    }
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(entries)) {
-        names.emplace_back(entry->d_name);
-    }
-    (void)::closedir(entries);
-    return names;
+    error = "cannot write " + path + ": " + reason;
+    removeFile(temporary);  // best effort; the failure is already reported
+    return false;
 }
 
 }  // namespace quellon

@@ -1,5 +1,6 @@
 // PNG files through libpng: written for frames, icons and contact sheets (8-bit RGB at zlib's
-// best compression), and read for the level images and textures people bring.
+// best compression), and read for the level images and textures people bring. On Windows the
+// same through Windows' own imaging component (png_wic.cpp): the same pixels, other bytes.
 #pragma once
 
 #include <cstdint>
