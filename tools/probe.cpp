@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/entry.h"
 #include "app/frm_main.h"
 #include "app/maze_options.h"
 #include "app/options.h"
@@ -188,7 +189,7 @@ int walk(quellon::FrmMain& frm) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int quellon::programMain(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const auto parsed = quellon::probe::parseCommand(args);
     if (!parsed.ok()) {
