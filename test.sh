@@ -31,6 +31,18 @@ if [[ -z "${1:-}" ]]; then
         echo "No Emscripten, Chromium or Node.js here: the test of the web page in a browser is skipped"
     fi
 fi
+# The Windows programs are built and tested under Wine when MinGW-w64 and Wine are here (.ci/run
+# installs both), in the normal run: the sanitizers change nothing in them.
+if [[ -z "${1:-}" ]]; then
+    if command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; then
+        "$QUELLON_ROOT/windows.sh" --package >/dev/null
+        echo "Built and packed the Windows programs in build-windows/"
+        options+=("-DQUELLON_WINDOWS_BUILD=$QUELLON_ROOT/build-windows")
+    else
+        echo "No MinGW-w64 or Wine here: the tests of the Windows programs are skipped"
+        options+=("-DQUELLON_WINDOWS_BUILD=")
+    fi
+fi
 build "$dir" all "${options[@]}"
 cd "$dir"
 ctest --output-on-failure --timeout 900 -j "$(nproc)"

@@ -11,6 +11,12 @@ readonly TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb libx11-dev libxtst-de
 # What building the web page needs (./web.sh), and what its test in a browser needs besides.
 readonly WEB_PACKAGES=(cmake make emscripten python3)
 readonly BROWSER_PACKAGES=(chromium nodejs)
+# What the Windows build needs (./windows.sh): MinGW-w64's posix-threads g++ and windres, its
+# zlib, python3 for the icon; BUILD_PACKAGES besides, for the icon maker built for this machine.
+# Running it under Wine on Xvfb (the Windows tests) needs wine, wine64 and xvfb.
+readonly WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+    libz-mingw-w64-dev python3)
+readonly WINE_PACKAGES=(wine wine64 xvfb)
 
 # step TEXT LOG COMMAND...: says TEXT, runs COMMAND with its output in LOG; on failure shows
 # LOG and exits.

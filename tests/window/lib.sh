@@ -161,19 +161,21 @@ wt_app_alive() {
     [[ "${stat%% *}" != "Z" ]]
 }
 
-# wt_expect_exit WHAT: waits up to 2 s for the program to end; it must end with status 0.
+# wt_expect_exit WHAT: waits up to WT_EXIT_S seconds (2 unless a test sets it) for the program
+# to end; it must end with status 0.
+WT_EXIT_S="${WT_EXIT_S:-2}"
 wt_expect_exit() {
-    local what="$1" status=0 deadline=$(($(now_ms) + 2000))
+    local what="$1" status=0 deadline=$(($(now_ms) + WT_EXIT_S * 1000))
     while wt_app_alive && (($(now_ms) < deadline)); do
         sleep 0.02
     done
     if wt_app_alive; then
-        fail "the program still runs 2 s after $what"
+        fail "the program still runs $WT_EXIT_S s after $what"
     fi
     wait "$WT_APP_PID" || status=$?
     WT_APP_PID=""
     [[ $status -eq 0 ]] || fail "after $what the program exited with status $status, expected 0"
-    say "after $what the program exited with status 0 within 2 s"
+    say "after $what the program exited with status 0 within $WT_EXIT_S s"
 }
 
 wt_drive() {
