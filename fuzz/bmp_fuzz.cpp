@@ -2,14 +2,17 @@
 //
 // Whatever the bytes, decodeBmp must not read outside them or misbehave (the sanitizers
 // watch that), and its answer must keep its promises:
-//  - a refusal is one non-empty line and carries no image, and only files that are not the
-//    plain form below are refused;
-//  - an accepted file is the plain form: "BM", the 40-byte info header, one plane, 24 bits,
-//    no compression, the pixel data at 54, a positive size no larger than the surface
-//    allows, a length of exactly 54 + padded rows, and a size field equal to that length;
-//  - every decoded pixel is the B, G, R triple stored for it, bottom row first;
-//  - encoding the image and decoding the result gives the same image back, and the encoded
-//    file repeats every header field and pixel byte the decoder looked at.
+//  - a refusal is one non-empty line and carries no image, and the plain form is never refused:
+//    "BM", the 40-byte info header, one plane, 24 bits, no compression, the pixel data at 54, a
+//    positive size no larger than the surface allows, a length of exactly 54 + padded rows, and
+//    a size field equal to that length;
+//  - an accepted file is one of the forms ordinary tools write: an info header of 40, 108 or
+//    124 bytes, one plane, 24 or 32 bits, uncompressed or (32 bits) with 8-bit red, green and
+//    blue masks, rows bottom up or top down, all of them inside the file from its pixel offset;
+//    it is called plain only in the plain form's header;
+//  - every decoded pixel is the B, G, R triple stored for it;
+//  - encoding the image gives the plain form, which decodes to the same image, and a plain file
+//    is written back with every header field and pixel byte the decoder looked at.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -70,39 +73,68 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    // Accepted: it must be the plain form, by an independent reading of the header.
+    // Accepted: one of the forms read, by an independent reading of the header.
     FUZZ_CHECK(size >= quellon::kBmpHeaderBytes, "accepted a %zu-byte file", size);
     FUZZ_CHECK(data[0] == 'B' && data[1] == 'M', "accepted without \"BM\"");
-    FUZZ_CHECK(u32(data, 14) == 40, "accepted info header size %u", u32(data, 14));
+    const std::uint32_t headerBytes = u32(data, 14);
+    FUZZ_CHECK(headerBytes == 40 || headerBytes == 108 || headerBytes == 124,
+               "accepted info header size %u", headerBytes);
     FUZZ_CHECK(u16(data, 26) == 1, "accepted plane count %u", unsigned{u16(data, 26)});
-    FUZZ_CHECK(u16(data, 28) == 24, "accepted %u bits per pixel", unsigned{u16(data, 28)});
-    FUZZ_CHECK(u32(data, 30) == 0, "accepted compression %u", u32(data, 30));
-    FUZZ_CHECK(u32(data, 10) == 54, "accepted pixel offset %u", u32(data, 10));
+    const unsigned bits = u16(data, 28);
+    FUZZ_CHECK(bits == 24 || bits == 32, "accepted %u bits per pixel", bits);
+    const std::uint32_t compression = u32(data, 30);
+    const bool bitFields = compression == 3;
+    FUZZ_CHECK(compression == 0 || (bitFields && bits == 32), "accepted compression %u at %u bits",
+               compression, bits);
+    if (bitFields) {
+        FUZZ_CHECK(u32(data, 54) == 0xFF0000 && u32(data, 58) == 0xFF00 && u32(data, 62) == 0xFF,
+                   "accepted channel masks %x %x %x", u32(data, 54), u32(data, 58), u32(data, 62));
+    }
     const auto width = static_cast<std::int32_t>(u32(data, 18));
-    const auto height = static_cast<std::int32_t>(u32(data, 22));
-    FUZZ_CHECK(width > 0 && height > 0, "accepted size %d x %d", width, height);
+    const auto storedHeight = static_cast<std::int32_t>(u32(data, 22));
+    const bool topDown = storedHeight < 0;
+    const std::int64_t height = topDown ? -std::int64_t{storedHeight} : storedHeight;
+    FUZZ_CHECK(width > 0 && height > 0, "accepted size %d x %lld", width,
+               static_cast<long long>(height));
     FUZZ_CHECK(width <= quellon::Surface::kMaxSidePx && height <= quellon::Surface::kMaxSidePx,
-               "accepted size %d x %d", width, height);
+               "accepted size %d x %lld", width, static_cast<long long>(height));
     FUZZ_CHECK(decoded.image.width() == width && decoded.image.height() == height,
-               "header says %d x %d, image is %d x %d", width, height, decoded.image.width(),
-               decoded.image.height());
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-    FUZZ_CHECK(size == 54 + stride * static_cast<std::size_t>(height),
-               "accepted %zu bytes for %d x %d", size, width, height);
-    FUZZ_CHECK(u32(data, 2) == size, "accepted size field %u for %zu bytes", u32(data, 2), size);
+               "header says %d x %lld, image is %d x %d", width, static_cast<long long>(height),
+               decoded.image.width(), decoded.image.height());
+    const std::size_t pixelBytes = bits / 8;
+    const std::size_t stride = (static_cast<std::size_t>(width) * pixelBytes + 3) / 4 * 4;
+    const std::size_t offset = u32(data, 10);
+    const std::size_t dataFrom = 14 + headerBytes + (bitFields && headerBytes == 40 ? 12 : 0);
+    FUZZ_CHECK(offset >= dataFrom && offset <= size &&
+                   size - offset >= stride * static_cast<std::size_t>(height),
+               "accepted pixels from byte %zu for %d x %lld in %zu bytes", offset, width,
+               static_cast<long long>(height), size);
+    FUZZ_CHECK(decoded.plain == (headerBytes == 40 && bits == 24 && !topDown && offset == 54),
+               "called %s plain", decoded.plain ? "a file" : "the plain form not");
 
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = data + 54 + stride * static_cast<std::size_t>(height - 1 - y);
+        const std::size_t stored = static_cast<std::size_t>(topDown ? y : height - 1 - y);
+        const std::uint8_t* row = data + offset + stride * stored;
         for (int x = 0; x < width; ++x) {
-            const std::uint8_t* p = row + 3 * static_cast<std::size_t>(x);
+            const std::uint8_t* p = row + pixelBytes * static_cast<std::size_t>(x);
             const quellon::Colour expected = quellon::rgb(p[2], p[1], p[0]);
             FUZZ_CHECK(decoded.image.at(x, y) == expected, "pixel (%d, %d) is %06x, stored %06x", x,
                        y, decoded.image.at(x, y), expected);
         }
     }
 
-    // Round trip.
+    // Round trip: the encoder writes the plain form, which decodes to the same image; a file
+    // that was in the plain form, of its exact length, is written back byte for byte where the
+    // decoder looked.
     const std::vector<std::uint8_t> encoded = quellon::encodeBmp(decoded.image);
+    const quellon::BmpResult again = quellon::decodeBmp(encoded);
+    FUZZ_CHECK(again.ok() && again.plain, "the encoder's own file is refused or not plain: %s",
+               again.error.c_str());
+    FUZZ_CHECK(again.image == decoded.image, "round trip changed the %d x %lld image", width,
+               static_cast<long long>(height));
+    if (!isPlainForm(data, size)) {
+        return 0;
+    }
     FUZZ_CHECK(encoded.size() == size, "re-encoded to %zu bytes from %zu", encoded.size(), size);
     for (const auto& range : kCheckedHeaderRanges) {
         for (std::size_t at = range[0]; at < range[1]; ++at) {
@@ -122,8 +154,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        unsigned{encoded[at]});
         }
     }
-    const quellon::BmpResult again = quellon::decodeBmp(encoded);
-    FUZZ_CHECK(again.ok(), "the encoder's own file is refused: %s", again.error.c_str());
-    FUZZ_CHECK(again.image == decoded.image, "round trip changed the %d x %d image", width, height);
     return 0;
 }

@@ -385,11 +385,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         args.begin() + static_cast<std::ptrdiff_t>(std::min(args.size(), operands + 1)),
         args.end());
     const Command& c = result.command;
-    if (verb == "--help" || verb == "-h" || verb == "help") {
+    if (verb == "--help" || verb == "-h" || verb == "help" || verb == "--version") {
         expected = args.size() == 1 ? Verdict::kValid : Verdict::kInvalid;
         if (result.ok()) {
-            FUZZ_CHECK(c.kind == Command::Kind::kHelp, "help parsed as kind %d",
-                       static_cast<int>(c.kind));
+            const auto kind = verb == "--version" ? Command::Kind::kVersion : Command::Kind::kHelp;
+            FUZZ_CHECK(c.kind == kind, "%.*s parsed as kind %d", static_cast<int>(verb.size()),
+                       verb.data(), static_cast<int>(c.kind));
         }
     } else if (verb == "cast") {
         if (operands == 3 || operands == 5) {

@@ -1,7 +1,8 @@
 // Fuzzes the reader of maze codes, the text a link carries, with arbitrary text.
 //
 // Whatever the text, inflating it must stay within its bounds (zlib is asked for at most one
-// maze and a byte). An accepted code is only URL-safe characters after the version mark and
+// maze and a byte). The code read from the text (the text itself, or what follows "maze=" in a
+// link) is, when accepted, only URL-safe characters after the version mark and
 // gives a 64 by 64 image of level colours; the code of the scanned maze reads back to the same
 // cells. A refused code gets one line starting "maze code: ".
 #include <cstddef>
@@ -23,10 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "refusal \"%s\" is not one line", level.error.c_str());
         return 0;
     }
-    FUZZ_CHECK(code.front() == quellon::kMazeCodeVersion &&
-                   code.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+    // What was read is the code in the text pasted (a bare code, or a link holding one).
+    const std::string_view read = quellon::mazeCodeIn(code);
+    FUZZ_CHECK(!read.empty() && read.front() == quellon::kMazeCodeVersion &&
+                   read.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
                                           "0123456789-_") == std::string_view::npos,
                "accepted a code with other characters");
+    FUZZ_CHECK(code.find(read) != std::string_view::npos, "read a code that is not in the text");
     FUZZ_CHECK(
         level.image.width() == quellon::kMapSize && level.image.height() == quellon::kMapSize,
         "accepted a %d by %d maze", level.image.width(), level.image.height());
