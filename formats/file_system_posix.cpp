@@ -51,6 +51,7 @@ std::optional<std::vector<std::string>> folderNames(const std::string& folder, s
         return std::nullopt;
     }
     std::vector<std::string> names;
+    // cppcheck-suppress readdirCalled ; one thread, one listing: readdir_r is deprecated in glibc
     while (const dirent* entry = ::readdir(entries)) {
         names.emplace_back(entry->d_name);
     }

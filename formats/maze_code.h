@@ -38,7 +38,8 @@ std::string_view mazeCodeIn(std::string_view pasted);
 
 // The packed cells of a code (or of a link holding one, as mazeCodeIn reads it); false with one
 // line in `error` ("maze code: ...").
-bool packedOfMazeCode(std::string_view code, std::vector<std::uint8_t>& packed, std::string& error);
+bool packedOfMazeCode(std::string_view pasted, std::vector<std::uint8_t>& packed,
+                      std::string& error);
 
 // The level image of unpacked cells, a maze to walk; an error says what is wrong with them
 // ("maze code: ..."). `runsOn` says that the unpacking found more than a maze's cells.

@@ -34,7 +34,7 @@ void FrameDrawer::draw(Surface& target, Colour background, const Scene& scene,
             const bool inside = strip.hit.texColumn >= 0 &&
                                 strip.hit.texColumn < texture.height() &&
                                 texture.width() >= kTextureSize;
-            ViewDrawer::TexelRuns runs;
+            ViewDrawer::TexelRuns runs{};
             if (inside) {
                 const auto column = static_cast<std::size_t>(strip.hit.texColumn);
                 runs = {&runStarts_[element][column * kTextureSize], runCounts_[element][column]};

@@ -77,7 +77,7 @@ class ViewDrawer {
         std::int32_t height = 0;
         const Colour* texels = nullptr;  // texel k at texels[k * stride]; null: no wall
         int stride = 0;                  // 0 for a wall of one colour
-        TexelRuns runs;
+        TexelRuns runs{};
         Colour plain = 0;  // that colour
     };
     // A strip's colour from a row on.

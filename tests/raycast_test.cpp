@@ -188,7 +188,9 @@ TEST_F(RaycastTest, TracedAndUntracedRaysAgree) {
             for (int x = 0; x < kMapSize; ++x) {
                 const bool edge = x == 0 || y == 0 || x == kMapSize - 1 || y == kMapSize - 1;
                 const unsigned chance = edge && trial % 3 == 0 ? 2 : (edge ? 1 : 3 + trial % 20);
-                map.set(x, y, random() % chance == 0 ? std::int16_t(1 + random() % 5) : 0);
+                map.set(x, y,
+                        random() % chance == 0 ? static_cast<std::int16_t>(1 + random() % 5)
+                                               : std::int16_t{0});
             }
         }
         const auto coordinate = [&] {
