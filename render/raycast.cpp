@@ -87,7 +87,7 @@ void walkBoth(Walk& horiz, Walk& vert, const WorldMap& worldMap, CodeRegisters& 
 // The two walks of one ray from the player, the choice of the nearer end and its texture
 // column. Inline, so that castRay keeps its table lookups and the walks in one piece.
 inline WallHit cast(const RayTrig& ray, const Scene& scene, CodeRegisters& registers,
-                    std::vector<CellRead>* reads) {
+                    std::vector<CellRead>* reads, WalkEnds* ends) {
     const Pose& pose = scene.pose;
 
     // Crossings of the lines y = whole number; the ray's cosine sign says which way.
@@ -116,6 +116,9 @@ inline WallHit cast(const RayTrig& ray, const Scene& scene, CodeRegisters& regis
     }
     const float horizDist = distanceTo(pose, horiz.x, horiz.y);
     const float vertDist = distanceTo(pose, vert.x, vert.y);
+    if (ends != nullptr) {
+        *ends = WalkEnds{horiz.x, horiz.y, horizDist, vert.x, vert.y, vertDist};
+    }
 
     WallHit hit;
     float along = 0.0f;  // the hit's coordinate along the wall face
@@ -177,13 +180,13 @@ RayTrig lookUpRayTrig(double rayAngle, const AngleTables& trig) {
 }
 
 WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers,
-                std::vector<CellRead>* reads) {
-    return cast(lookUpRayTrig(rayAngle, scene.trig), scene, registers, reads);
+                std::vector<CellRead>* reads, WalkEnds* ends) {
+    return cast(lookUpRayTrig(rayAngle, scene.trig), scene, registers, reads, ends);
 }
 
 WallHit castRayWith(const RayTrig& ray, const Scene& scene, CodeRegisters& registers,
-                    std::vector<CellRead>* reads) {
-    return cast(ray, scene, registers, reads);
+                    std::vector<CellRead>* reads, WalkEnds* ends) {
+    return cast(ray, scene, registers, reads, ends);
 }
 
 void projectColumn(float distance, float height, std::int32_t& wallHeight, std::int32_t& wallTop) {

@@ -292,7 +292,8 @@ void castWhatIfStrips(float width, float height, const Scene& scene, const WhatI
         strip.rayOffset = ray.offset;
         strip.rayAngle = ray.angle;
         const bool traced = trace != nullptr && trace->strip == index;
-        strip.hit = castRayWith(ray.trig, scene, registers, traced ? &trace->reads : nullptr);
+        strip.hit = castRayWith(ray.trig, scene, registers, traced ? &trace->reads : nullptr,
+                                traced ? &trace->ends : nullptr);
         strip.distance =
             rules.fisheye
                 ? strip.hit.wallDist
