@@ -17,6 +17,13 @@ mergeInto(LibraryManager.library, {
     beepPending: false,
     beepTone: null,
 
+    // A canvas's box in device pixels, as the browser lays it out.
+    deviceSize: function (canvas) {
+      const box = canvas.getBoundingClientRect();
+      const ratio = window.devicePixelRatio || 1;
+      return [Math.round(box.width * ratio), Math.round(box.height * ratio)];
+    },
+
     // Where the pointer is, in the canvas's own pixels.
     pointerAt: function (canvas, event) {
       return [
@@ -81,8 +88,6 @@ mergeInto(LibraryManager.library, {
     view.width = width;
     view.height = height;
     const root = document.documentElement;
-    root.style.setProperty("--view-width", `${width}px`);
-    root.style.setProperty("--view-height", `${height}px`);
     root.style.setProperty("--panel-width", `${panelWidth}px`);
     if (panel) {
       panel.width = panelWidth;
@@ -113,10 +118,19 @@ mergeInto(LibraryManager.library, {
     });
     window.addEventListener("blur", () => _quellon_event_focus_lost());
     window.addEventListener("pagehide", () => _quellon_event_close());
-    new ResizeObserver((entries) => {
-      const box = entries[entries.length - 1].contentRect;
-      _quellon_event_resize(Math.round(box.width), Math.round(box.height));
-    }).observe(view);
+    // The view follows its box, in device pixels: the browser's own count where it gives one
+    // (it also reports a change of zoom), else the box in CSS pixels times their ratio.
+    const resized = new ResizeObserver((entries) => {
+      const entry = entries[entries.length - 1];
+      const device = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
+      if (device) _quellon_event_resize(device.inlineSize, device.blockSize);
+      else _quellon_event_resize(...QuellonPage.deviceSize(view));
+    });
+    try {
+      resized.observe(view, { box: "device-pixel-content-box" });
+    } catch (e) {
+      resized.observe(view);
+    }
     for (const canvas of panel ? [view, panel] : [view]) {
       const onPanel = canvas === panel;
       canvas.addEventListener("mousemove", (e) => {
@@ -153,6 +167,15 @@ mergeInto(LibraryManager.library, {
       if (resume) resume();
     };
     QuellonPage.port = channel.port2;
+  },
+
+  quellon_page_view_width__deps: ["$QuellonPage"],
+  quellon_page_view_width: function () {
+    return QuellonPage.deviceSize(QuellonPage.view.canvas)[0];
+  },
+  quellon_page_view_height__deps: ["$QuellonPage"],
+  quellon_page_view_height: function () {
+    return QuellonPage.deviceSize(QuellonPage.view.canvas)[1];
   },
 
   // Whether the page has been shown since the last call.
