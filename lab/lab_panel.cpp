@@ -70,6 +70,7 @@ std::vector<std::string> wrapped(std::string_view text, std::size_t columns) {
 
 }  // namespace
 
+// [learn:paint]
 Painting paintingOf(const WorldMap& maze, const Pose& pose, int column, int row) {
     if (!WorldMap::inside(column, row)) {
         return {std::nullopt, "That is off the grid."};
@@ -85,6 +86,7 @@ Painting paintingOf(const WorldMap& maze, const Pose& pose, int column, int row)
     return {code, format("cell %d,%d is now %s", column, row,
                          code == kOpenFloor ? "open floor" : format("wall %d", code).c_str())};
 }
+// [/learn:paint]
 
 LabPanel::LabPanel(SaveMaze saveMaze, OpenMaze openMaze, Keeping keeping, ReadoutPlace readoutPlace)
     : saveMaze_(std::move(saveMaze)),

@@ -149,19 +149,23 @@ void castStrips(float width, float height, const Scene& scene, Sink&& sink,
     }
     CodeRegisters registers;
     int index = 0;
+    // [learn:strips]
     for (int stripX = 0; static_cast<double>(stripX) <= width; stripX += kStripWidthPx, ++index) {
         Strip strip;
         strip.stripX = stripX;
         const int rayOffset = stripRayOffset(stripX, width);
         strip.rayOffset = rayOffset;
         strip.rayAngle = std::floor(static_cast<double>(scene.pose.playerAngle) + rayOffset);
+        // [/learn:strips]
         const bool traced = trace != nullptr && trace->strip == index;
         strip.hit = castRay(strip.rayAngle, scene, registers, traced ? &trace->reads : nullptr,
                             traced ? &trace->ends : nullptr);
+        // [learn:correct]
         strip.distance = static_cast<float>(
             static_cast<double>(scene.trig.lCos(static_cast<std::int16_t>(rayOffset))) *
             strip.hit.wallDist);
         projectColumn(strip.distance, height, strip.wallHeight, strip.wallTop);
+        // [/learn:correct]
         sink(strip);
     }
 }
