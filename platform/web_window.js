@@ -118,14 +118,13 @@ mergeInto(LibraryManager.library, {
     });
     window.addEventListener("blur", () => _quellon_event_focus_lost());
     window.addEventListener("pagehide", () => _quellon_event_close());
-    // The view follows its box, in device pixels: the browser's own count where it gives one
-    // (it also reports a change of zoom), else the box in CSS pixels times their ratio.
-    const resized = new ResizeObserver((entries) => {
-      const entry = entries[entries.length - 1];
-      const device = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
-      if (device) _quellon_event_resize(device.inlineSize, device.blockSize);
-      else _quellon_event_resize(...QuellonPage.deviceSize(view));
-    });
+    // The view follows its box, in device pixels: its size in CSS pixels times their ratio, as
+    // the page was opened with. The observer watches the device pixels, so a change of ratio
+    // alone (a zoom, another screen) resizes the view too; their count it reports is not used,
+    // as browsers emulating a device count the real screen's pixels there.
+    const resized = new ResizeObserver(() =>
+      _quellon_event_resize(...QuellonPage.deviceSize(view)),
+    );
     try {
       resized.observe(view, { box: "device-pixel-content-box" });
     } catch (e) {
