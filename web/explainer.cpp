@@ -137,9 +137,9 @@ class Explainer final : public MazeHolder {
     }
 
     // The map of the frame `rules` casts at width by height, as `view` shows it, with `count` of
-    // the chosen strip's reads from `first` on marked.
+    // the chosen strip's reads from `first` on marked; `alone`, with the chosen strip's ray only.
     void drawMap(Surface& target, const RayMapView& view, int width, int height,
-                 const FrameRules& rules, int chosen, int first, int count) {
+                 const FrameRules& rules, int chosen, int first, int count, bool alone) {
         std::vector<Strip> strips;
         StripTrace trace;
         trace.strip = chosen;
@@ -151,7 +151,10 @@ class Explainer final : public MazeHolder {
             const auto from = static_cast<std::size_t>(std::clamp(first, 0, int(reads.size())));
             const auto shown =
                 std::min(reads.size() - from, static_cast<std::size_t>(std::max(0, count)));
-            marked = ChosenStrip{chosen, reads.subspan(from, shown)};
+            marked = ChosenStrip{alone ? 0 : chosen, reads.subspan(from, shown)};
+            if (alone) {
+                strips = {strips[static_cast<std::size_t>(chosen)]};
+            }
         }
         drawRayMap(target, view, scene(), strips, marked);
     }
@@ -285,12 +288,13 @@ EMSCRIPTEN_KEEPALIVE int quellon_learn_frame(Explainer* learn, int width, int he
 
 // The map, mapWidth by mapHeight, `scale` pixels a cell, centred on map point (centreX,
 // centreY), with the rays of the frame width by height (its first `strips`; -1: all) and the
-// strip `chosen` marked with `count` of its reads from `first` on, into `rgba`. Returns as
-// quellon_learn_frame.
+// strip `chosen` marked with `count` of its reads from `first` on (`alone`: its ray the only one
+// drawn), into `rgba`. Returns as quellon_learn_frame.
 EMSCRIPTEN_KEEPALIVE int quellon_learn_map(Explainer* learn, int width, int height,
                                            const char* list, int strips, int chosen, int first,
-                                           int count, int scale, float centreX, float centreY,
-                                           int mapWidth, int mapHeight, std::uint8_t* rgba) {
+                                           int count, bool alone, int scale, float centreX,
+                                           float centreY, int mapWidth, int mapHeight,
+                                           std::uint8_t* rgba) {
     quellon::FrameRules rules;
     if (!quellon::pictureSize(width, height) || !quellon::pictureSize(mapWidth, mapHeight) ||
         !quellon::frameRules(list, strips, rules)) {
@@ -299,7 +303,7 @@ EMSCRIPTEN_KEEPALIVE int quellon_learn_map(Explainer* learn, int width, int heig
     quellon::Surface target = quellon::canvasOver(rgba, mapWidth, mapHeight);
     learn->drawMap(target,
                    quellon::mapViewCentredOn(centreX, centreY, scale, mapWidth / 2, mapHeight / 2),
-                   width, height, rules, chosen, first, count);
+                   width, height, rules, chosen, first, count, alone);
     return 0;
 }
 

@@ -15,7 +15,7 @@ const STRIP_FIELDS = [
   "wallHeight",
   "wallTop",
 ]; // a strip's line, in the probe's order and by the probe's names
-const ZOOMED_SCALE = 16; // map pixels per cell where a figure follows the player
+const ZOOMED_SCALE = 24; // map pixels per cell where a figure follows the player
 const NUDGE = 0.1; // cells an arrow key moves the player on the map
 const TURN = 1; // degrees a turn button turns
 const DECIMALS = 2; // of a position the player is dragged to
@@ -112,7 +112,7 @@ function drawFrame(canvas, rules = "", strips = -1) {
 // The map around `centre` (the player's place unless given), with the rays of the frame's first
 // `strips` and the chosen strip's reads from `first`, `count` of them.
 function drawMap(canvas, options = {}) {
-  const { scale = ZOOMED_SCALE, strips = -1, first = 0, count = 1 << 20 } = options;
+  const { scale = ZOOMED_SCALE, strips = -1, first = 0, count = 1 << 20, alone = false } = options;
   const centre = options.centre || mapCentre();
   const chosen = options.chosen ?? state.strip;
   withText(program, "", (rulesAt) =>
@@ -126,6 +126,7 @@ function drawMap(canvas, options = {}) {
         chosen,
         first,
         count,
+        alone,
         scale,
         centre[0],
         centre[1],
@@ -283,6 +284,7 @@ function walkFigure(id, walk) {
   drawMap(document.getElementById(`${id}-map`), {
     first: first < 0 ? 0 : first,
     count: shown,
+    alone: true,
   });
   const end = strip.ends[walk];
   const lines = [stripHeading(strip)];
@@ -309,7 +311,7 @@ const walkName = { h: "horizontal", v: "vertical" };
 
 figures.set("nearer", () => {
   const strip = castStrip(state.strip);
-  drawMap(document.getElementById("nearer-map"));
+  drawMap(document.getElementById("nearer-map"), { alone: true });
   const end = (walk) =>
     `the ${walkName[walk]} walk ended at ${point(strip.ends[walk].x, strip.ends[walk].y)}, ` +
     `${strip.ends[walk].dist} away`;
