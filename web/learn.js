@@ -33,6 +33,7 @@ const state = {
   walked: { "walk-h": 1, "walk-v": 1 }, // crossings shown by each walk's figure
   drawn: 1, // strips drawn by the frame's figure
   dragging: null, // the map centre kept while the player is dragged
+  painted: "", // what the last cell painted did
 };
 let size; // the view the figures show: { width, height }
 
@@ -434,9 +435,11 @@ figures.set("what-if", () => {
 
 figures.set("own", () => {
   drawMap(document.getElementById("own-map"), { scale: 5, centre: [32, 32] });
+  const strip = castStrip(state.strip);
   numbers("own", [
     state.ownMaze ? "Your own maze: every figure shows it." : "Quellon's own maze.",
-    "The whole grid, 5 pixels a cell, with the rays of the view and the picked strip's.",
+    state.painted || "The whole grid, 5 pixels a cell, with the rays of the view.",
+    `${stripHeading(strip)}: ${named(strip, "wallDist", "wallCode")}`,
   ]);
 });
 
@@ -609,7 +612,14 @@ function wire() {
   const turn = (by) => placed(state.x, state.y, String(Number(state.angle) + by));
   document.getElementById("turn-left").addEventListener("click", () => turn(-TURN));
   document.getElementById("turn-right").addEventListener("click", () => turn(TURN));
-  draggable(document.getElementById("grid-map"));
+  for (const id of ["grid-map", "rays-map", "walk-h-map", "walk-v-map", "nearer-map", "frame-map"])
+    draggable(document.getElementById(id));
+  document
+    .getElementById("strip-before")
+    .addEventListener("click", () => pickStrip(state.strip - 1));
+  document
+    .getElementById("strip-after")
+    .addEventListener("click", () => pickStrip(state.strip + 1));
   for (const id of ["rays-view", "height-view"]) pickable(document.getElementById(id));
   document
     .getElementById("strip-range")
@@ -644,7 +654,7 @@ function wire() {
     const said = text((at, capacity) =>
       program._quellon_learn_paint(engine, column, row, at, capacity),
     );
-    say(said);
+    state.painted = said;
     state.ownMaze = true;
     changed();
   };
