@@ -192,24 +192,25 @@ const stale = new Set();
 const seen = new Set(); // sections on the screen, or near it
 let drawing = false;
 
-// Every figure changes: those on the screen are drawn at the next display frame, the others
-// when they come near it.
+// Every figure changes: those on the screen are drawn from the next display frame on, the
+// others when they come near it.
 function changed() {
   for (const id of figures.keys()) stale.add(id);
   showState();
   schedule();
 }
 
+// One figure per display frame, so that no single task of the page's holds up the next frame.
 function schedule() {
   if (drawing) return;
   drawing = true;
   requestAnimationFrame(() => {
     drawing = false;
-    for (const id of [...stale]) {
-      if (!seen.has(id)) continue;
-      stale.delete(id);
-      figures.get(id)();
-    }
+    const next = [...stale].find((id) => seen.has(id));
+    if (next === undefined) return;
+    stale.delete(next);
+    figures.get(next)();
+    schedule();
   });
 }
 
@@ -553,9 +554,10 @@ function whatIfSwitches() {
 
 // The link of what every figure shows now: the pose, the strip and, if it is the reader's own,
 // the maze.
-function link() {
+async function link() {
   let hash = `#pose=${state.x},${state.y},${state.angle}&strip=${state.strip}`;
-  if (state.ownMaze) hash += `&maze=${mazeCodeOf(program, program._quellon_learn_mazes(engine))}`;
+  if (state.ownMaze)
+    hash += `&maze=${await mazeCodeOf(program, program._quellon_learn_mazes(engine))}`;
   return `${location.href.split("#")[0]}${hash}`;
 }
 
@@ -594,7 +596,7 @@ async function follow(hash) {
 
 function wire() {
   document.getElementById("link").addEventListener("click", async () => {
-    const address = link();
+    const address = await link();
     history.replaceState(null, "", address);
     try {
       await navigator.clipboard.writeText(address);

@@ -7,8 +7,10 @@
 "use strict";
 
 const PNG = 2; // what quellon_file_format says of a PNG
-// The program and the deflater, which a page loads once it has shown its text.
-const PROGRAM_SCRIPTS = ["quellon.js", "pako_deflate.min.js"];
+// The program, which a page loads once it has shown its text, and the deflater, loaded when a
+// link is first made.
+const PROGRAM_SCRIPT = "quellon.js";
+const DEFLATER_SCRIPT = "pako_deflate.min.js";
 
 function loadScript(src) {
   return new Promise((resolve, reject) => {
@@ -20,14 +22,25 @@ function loadScript(src) {
   });
 }
 
-// The program, made ready without running its main(): loaded after the page's first paint, so
-// that nothing of the program's (its script, its WebAssembly) stands between the page's text and
-// the screen.
+// The program, made ready without running its main(): loaded once the page's text is on the
+// screen (its first contentful paint, where the browser reports it), so that nothing of the
+// program's (its script, its WebAssembly) stands between the page's text and the screen.
 async function loadProgram() {
-  if (document.readyState !== "complete")
-    await new Promise((resolve) => window.addEventListener("load", resolve, { once: true }));
-  await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
-  await Promise.all(PROGRAM_SCRIPTS.map(loadScript));
+  await new Promise((resolve) => {
+    const after = () => setTimeout(resolve, 0);
+    const painted = () => performance.getEntriesByName("first-contentful-paint").length > 0;
+    const reported = window.PerformanceObserver?.supportedEntryTypes?.includes("paint");
+    if (!reported || painted()) {
+      requestAnimationFrame(after);
+      return;
+    }
+    new PerformanceObserver((list, observer) => {
+      if (!painted()) return;
+      observer.disconnect();
+      after();
+    }).observe({ type: "paint", buffered: true });
+  });
+  await loadScript(PROGRAM_SCRIPT);
   return createQuellon({
     noInitialRun: true,
     print: (line) => console.log(line),
@@ -189,7 +202,10 @@ async function openFile(program, holder, file) {
 }
 
 // The code of the maze `holder` has now, as the desktop's zlib would pack it (pako).
-function mazeCodeOf(program, holder) {
+let deflater = null;
+async function mazeCodeOf(program, holder) {
+  deflater = deflater || loadScript(DEFLATER_SCRIPT);
+  await deflater;
   const cells = answered(
     program,
     (at, capacity) => program._quellon_maze_cells(holder, at, capacity),

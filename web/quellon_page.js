@@ -22,7 +22,7 @@ async function openLinkedMaze(program) {
 // clipboard.
 async function copyLink(program) {
   // zlib's own bytes at the desktop's settings (pako), so that one maze has one code.
-  const code = mazeCodeOf(program, program.mazes);
+  const code = await mazeCodeOf(program, program.mazes);
   const link = `${location.href.split("#")[0]}#maze=${code}`;
   history.replaceState(null, "", link);
   try {
