@@ -166,8 +166,9 @@ function mapPoint(canvas, event, scale, centre) {
   }
 }
 
-// Puts the player at a pose given as text; false, with the engine's reason said, if refused.
-function place(x, y, angle) {
+// Puts the player at a pose given as text; false, with the engine's reason in `problems` (or
+// said, without one), if it is refused.
+function place(x, y, angle, problems = null) {
   const why = withText(program, x, (xAt) =>
     withText(program, y, (yAt) =>
       withText(program, angle, (angleAt) =>
@@ -178,7 +179,9 @@ function place(x, y, angle) {
     ),
   );
   if (why) {
-    say(`The pose ${x}, ${y}, ${angle} is refused: ${why}.`);
+    const line = `the pose ${x}, ${y}, ${angle} is refused: ${why}`;
+    if (problems) problems.push(line);
+    else say(`${line[0].toUpperCase()}${line.slice(1)}.`);
     return false;
   }
   Object.assign(state, { x, y, angle });
@@ -582,7 +585,7 @@ async function follow(hash) {
   if (fields.has("pose")) {
     const pose = fields.get("pose").split(",");
     if (pose.length !== 3) problems.push("pose= takes X,Y,ANGLE");
-    else if (!place(...pose)) problems.push("the link's pose is refused");
+    else place(...pose, problems);
   }
   if (fields.has("strip")) {
     const strip = Number(fields.get("strip"));
