@@ -93,7 +93,6 @@ mergeInto(LibraryManager.library, {
       panel.width = panelWidth;
       panel.height = height;
     }
-    root.classList.add("quellon-open");
 
     // Keys the page would otherwise scroll with.
     const scrolling = new Set([
