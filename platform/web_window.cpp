@@ -98,8 +98,11 @@ class WebWindow final : public Window {
         }
         present(false, drawingSurface());
         // The view goes to its canvas at every refresh; the panel, which the page shows
-        // beside it, once per frame the page shows.
+        // beside it, once per frame the page shows, in a task of its own: the browser gets its
+        // turn between the two (events wait in the queue, so nothing changes meanwhile), and
+        // neither holds it up for as long as both would.
         if (panelWidth() > 0 && quellon_page_frame_shown()) {
+            quellon_page_yield();
             if (const Surface* panel = drawPanel()) {
                 present(true, *panel);
             }
