@@ -93,6 +93,7 @@ try {
       const box = document.querySelector(".view-box");
       box.style.width = "${width}px";
       box.style.height = "${height}px";
+      box.style.maxHeight = "none";
     })()`);
     await sleep(1500);
     const shown = await page.eval(

@@ -132,6 +132,7 @@ bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src
     const std::int64_t top = std::max<std::int64_t>(dy, 0);
     const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{dy} + dh, dst.height());
     const bool sameFormat = src.format() == dst.format();
+    // [learn:stretch]
     for (std::int64_t y = top; y < bottom; ++y) {
         const std::int64_t sourceRow = sy + (y - dy) * sh / dh;
         const Colour* in = src.row(static_cast<int>(sourceRow));
@@ -141,6 +142,7 @@ bool StretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src
             out[x] = sameFormat ? word : dst.pixel(fromPixel(word, src.format()));
         }
     }
+    // [/learn:stretch]
     return true;
 }
 

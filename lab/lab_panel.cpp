@@ -70,14 +70,36 @@ std::vector<std::string> wrapped(std::string_view text, std::size_t columns) {
 
 }  // namespace
 
-LabPanel::LabPanel(SaveMaze saveMaze, OpenMaze openMaze)
-    : saveMaze_(std::move(saveMaze)), openMaze_(std::move(openMaze)) {
+// [learn:paint]
+Painting paintingOf(const WorldMap& maze, const Pose& pose, int column, int row) {
+    if (!WorldMap::inside(column, row)) {
+        return {std::nullopt, "That is off the grid."};
+    }
+    if (column == 0 || row == 0 || column == kMapSize - 1 || row == kMapSize - 1) {
+        return {std::nullopt, "The outer ring stays closed."};
+    }
+    const auto standing = [](float coordinate) { return static_cast<int>(coordinate); };
+    if (column == standing(pose.playerX) && row == standing(pose.playerY)) {
+        return {std::nullopt, "The player's own cell stays open."};
+    }
+    const auto code = static_cast<std::int16_t>((maze(column, row) + 1) % kCellCodes);
+    return {code, format("cell %d,%d is now %s", column, row,
+                         code == kOpenFloor ? "open floor" : format("wall %d", code).c_str())};
+}
+// [/learn:paint]
+
+LabPanel::LabPanel(SaveMaze saveMaze, OpenMaze openMaze, Keeping keeping, ReadoutPlace readoutPlace)
+    : saveMaze_(std::move(saveMaze)),
+      openMaze_(std::move(openMaze)),
+      keeping_(keeping),
+      readoutPlace_(readoutPlace) {
     saveTo(kDefaultSaveName);
 }
 
 void LabPanel::saveTo(std::string name) {
     saveName_ = std::move(name);
-    status_ = "S saves the grid to " + named(saveName_);
+    status_ = keeping_ == Keeping::kDownload ? "S downloads the grid as " + named(saveName_)
+                                             : "S saves the grid to " + named(saveName_);
 }
 
 void LabPanel::attach(FrmMain& frm) {
@@ -146,7 +168,9 @@ void LabPanel::draw(Surface& panel) {
     }
     // The map fills the panel and the readout is then drawn over its bottom rows.
     panelWidth_ = panel.width();
-    mapHeight_ = std::max(0, panel.height() - kReadoutHeightPx);
+    mapHeight_ = readoutPlace_ == ReadoutPlace::kUnderMap
+                     ? std::max(0, panel.height() - kReadoutHeightPx)
+                     : panel.height();
     view_ = mapViewCentredOn(frm_->pose.playerX, frm_->pose.playerY, scale_, panel.width() / 2,
                              mapHeight_ / 2);
     std::optional<ChosenStrip> chosen;
@@ -156,7 +180,9 @@ void LabPanel::draw(Surface& panel) {
     }
     drawRayMap(panel, view_, frm_->scene(), frm_->frameStrips(), chosen);
     drawAxes(panel);
-    drawReadout(panel, mapHeight_);
+    if (readoutPlace_ == ReadoutPlace::kUnderMap) {
+        drawReadout(panel, mapHeight_);
+    }
 }
 
 // Which way the map's axes run, in its bottom-left corner: x to the right, y up.
@@ -179,7 +205,7 @@ void LabPanel::drawAxes(Surface& panel) const {
                    kAxesColour);
 }
 
-std::vector<std::string> LabPanel::readout() const {
+std::vector<std::string> LabPanel::readoutLines() const {
     std::vector<std::string> lines;
     const auto& strips = frm_->frameStrips();
     const int picked = pickedStrip();
@@ -227,10 +253,14 @@ std::vector<std::string> LabPanel::readout() const {
     lines.push_back(onGrid ? format("cell %d,%d (row %02d): click paints it", hovered_->column,
                                     hovered_->row, hovered_->row)
                            : format("x right, y up; wheel zooms (%d px)", scale_));
+    return lines;
+}
+
+std::vector<std::string> LabPanel::readout() const {
     // Every line fits: a long one goes on in the next, and what is left below is cut. The font
     // has ASCII only; anything else shows as '?'.
     std::vector<std::string> fitted;
-    for (const std::string& line : lines) {
+    for (const std::string& line : readoutLines()) {
         for (std::string& part : wrapped(printableAscii(line), readoutColumns(panelWidth_))) {
             fitted.push_back(std::move(part));
         }
@@ -326,6 +356,10 @@ void LabPanel::openLevel(const Surface& levelImage, const std::string& name,
 
 void LabPanel::opened(const std::string& name, const std::string& saveName) {
     saveName_ = saveName;
+    if (keeping_ == Keeping::kDownload) {
+        status_ = "Opened " + named(name) + "; S downloads its grid as " + named(saveName);
+        return;
+    }
     status_ = saveName == name
                   ? "Opened " + named(name) + "; S saves it there"
                   : "Opened " + named(name) + "; S saves it beside, to " + named(saveName);
@@ -340,22 +374,18 @@ void LabPanel::pick(int viewX) {
 }
 
 bool LabPanel::paint(int column, int row) {
-    if (frm_ == nullptr || !WorldMap::inside(column, row)) {
+    if (frm_ == nullptr) {
         return false;
     }
-    if (column == 0 || row == 0 || column == kMapSize - 1 || row == kMapSize - 1) {
-        status_ = "The outer ring stays closed.";
+    const Painting painting = paintingOf(frm_->worldMap, frm_->pose, column, row);
+    if (!WorldMap::inside(column, row)) {
         return false;
     }
-    const auto standing = [](float coordinate) { return static_cast<int>(coordinate); };
-    if (column == standing(frm_->pose.playerX) && row == standing(frm_->pose.playerY)) {
-        status_ = "The player's own cell stays open.";
+    status_ = painting.said;
+    if (!painting.code) {
         return false;
     }
-    const auto code = static_cast<std::int16_t>((frm_->worldMap(column, row) + 1) % kCellCodes);
-    frm_->paintCell(column, row, code);
-    status_ = format("cell %d,%d is now %s", column, row,
-                     code == kOpenFloor ? "open floor" : format("wall %d", code).c_str());
+    frm_->paintCell(column, row, *painting.code);
     return true;
 }
 
@@ -372,7 +402,9 @@ bool LabPanel::save() {
     }
     std::string error;
     const bool saved = saveMaze_(saveName_, frm_->worldMap, error);
-    status_ = saved ? "Saved the grid to " + named(saveName_) : error;
+    const std::string done =
+        keeping_ == Keeping::kDownload ? "Offered the grid as " : "Saved the grid to ";
+    status_ = saved ? done + named(saveName_) : error;
     return saved;
 }
 

@@ -21,6 +21,15 @@
 
 namespace quellon {
 
+// What painting the cell at (column, row) of `maze` does with the player at `pose`: the code the
+// cell takes next (open floor and the wall codes in turn), or none, and what to tell the person.
+// The outer ring and the player's own cell are refused.
+struct Painting {
+    std::optional<std::int16_t> code;
+    std::string said;
+};
+Painting paintingOf(const WorldMap& maze, const Pose& pose, int column, int row);
+
 class LabPanel final : public SidePanel {
   public:
     static constexpr int kWidthPx = 352;
@@ -64,7 +73,15 @@ class LabPanel final : public SidePanel {
     using OpenMaze = std::function<bool(const std::string& name, Surface& levelImage,
                                         std::string& saveName, std::string& error)>;
 
-    explicit LabPanel(SaveMaze saveMaze, OpenMaze openMaze = nullptr);
+    // How a saved maze is kept, as the readout says it: in a file, or offered as a download.
+    enum class Keeping { kFile, kDownload };
+    // Where the readout goes: drawn under the map, or shown by the program some other way (the
+    // page shows it as text beside the map), the map then taking the whole panel.
+    enum class ReadoutPlace { kUnderMap, kElsewhere };
+
+    explicit LabPanel(SaveMaze saveMaze, OpenMaze openMaze = nullptr,
+                      Keeping keeping = Keeping::kFile,
+                      ReadoutPlace readoutPlace = ReadoutPlace::kUnderMap);
 
     // The main window whose frames the panel shows and whose maze and rules it changes.
     void attach(FrmMain& frm);
@@ -107,6 +124,8 @@ class LabPanel final : public SidePanel {
     void restOfFrame();
     // The readout as it is drawn, line by line; each fits the panel's width.
     std::vector<std::string> readout() const;
+    // The readout's lines as they are, neither cut nor wrapped.
+    std::vector<std::string> readoutLines() const;
 
     // The strip under the pointer (or the one stepped to), under the rules in force; -1 for none.
     int pickedStrip() const;
@@ -126,6 +145,8 @@ class LabPanel final : public SidePanel {
     FrmMain* frm_ = nullptr;
     SaveMaze saveMaze_;
     OpenMaze openMaze_;
+    Keeping keeping_;
+    ReadoutPlace readoutPlace_;
     std::string saveName_ = kDefaultSaveName;
     std::string status_;
     int scale_ = kDefaultMapScale;

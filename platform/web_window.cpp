@@ -13,6 +13,9 @@ bool quellon_page_has_canvas(const char* id);
 // panelId is null, and panelWidth 0, for a program without a panel.
 void quellon_page_open(const char* viewId, const char* panelId, int width, int height,
                        int panelWidth);
+// The view canvas's box in device pixels, as the page has laid it out (0 before it has).
+int quellon_page_view_width();
+int quellon_page_view_height();
 // Whether the page has been shown since the last call.
 bool quellon_page_frame_shown();
 // Returns once the browser has run the page's waiting events (an Asyncify sleep).
@@ -74,7 +77,11 @@ class WebWindow final : public Window {
         quellon_page_open(kViewCanvasId, hasPanel ? kPanelCanvasId : nullptr, request.width,
                           request.height, panelWidth());
         gPageWindow = this;
-        layOut(request.width + panelWidth(), request.height);
+        // The view takes its box's size from the first frame on, as it does at every resize.
+        const int width = quellon_page_view_width();
+        const int height = quellon_page_view_height();
+        layOut((width > 0 ? width : request.width) + panelWidth(),
+               height > 0 ? height : request.height);
         return true;
     }
 
@@ -91,8 +98,11 @@ class WebWindow final : public Window {
         }
         present(false, drawingSurface());
         // The view goes to its canvas at every refresh; the panel, which the page shows
-        // beside it, once per frame the page shows.
+        // beside it, once per frame the page shows, in a task of its own: the browser gets its
+        // turn between the two (events wait in the queue, so nothing changes meanwhile), and
+        // neither holds it up for as long as both would.
         if (panelWidth() > 0 && quellon_page_frame_shown()) {
+            quellon_page_yield();
             if (const Surface* panel = drawPanel()) {
                 present(true, *panel);
             }
@@ -257,7 +267,7 @@ EMSCRIPTEN_KEEPALIVE void quellon_event_close() {
     queueEvent({.kind = PageEvent::Kind::kClose});
 }
 
-// The view canvas's box, in CSS pixels.
+// The view canvas's box, in device pixels: the view is drawn one pixel per pixel of the screen.
 EMSCRIPTEN_KEEPALIVE void quellon_event_resize(int width, int height) {
     queueEvent({.kind = PageEvent::Kind::kResize, .width = width, .height = height});
 }

@@ -17,6 +17,13 @@ mergeInto(LibraryManager.library, {
     beepPending: false,
     beepTone: null,
 
+    // A canvas's box in device pixels, as the browser lays it out.
+    deviceSize: function (canvas) {
+      const box = canvas.getBoundingClientRect();
+      const ratio = window.devicePixelRatio || 1;
+      return [Math.round(box.width * ratio), Math.round(box.height * ratio)];
+    },
+
     // Where the pointer is, in the canvas's own pixels.
     pointerAt: function (canvas, event) {
       return [
@@ -81,14 +88,11 @@ mergeInto(LibraryManager.library, {
     view.width = width;
     view.height = height;
     const root = document.documentElement;
-    root.style.setProperty("--view-width", `${width}px`);
-    root.style.setProperty("--view-height", `${height}px`);
     root.style.setProperty("--panel-width", `${panelWidth}px`);
     if (panel) {
       panel.width = panelWidth;
       panel.height = height;
     }
-    root.classList.add("quellon-open");
 
     // Keys the page would otherwise scroll with.
     const scrolling = new Set([
@@ -113,10 +117,18 @@ mergeInto(LibraryManager.library, {
     });
     window.addEventListener("blur", () => _quellon_event_focus_lost());
     window.addEventListener("pagehide", () => _quellon_event_close());
-    new ResizeObserver((entries) => {
-      const box = entries[entries.length - 1].contentRect;
-      _quellon_event_resize(Math.round(box.width), Math.round(box.height));
-    }).observe(view);
+    // The view follows its box, in device pixels: its size in CSS pixels times their ratio, as
+    // the page was opened with. The observer watches the device pixels, so a change of ratio
+    // alone (a zoom, another screen) resizes the view too; their count it reports is not used,
+    // as browsers emulating a device count the real screen's pixels there.
+    const resized = new ResizeObserver(() =>
+      _quellon_event_resize(...QuellonPage.deviceSize(view)),
+    );
+    try {
+      resized.observe(view, { box: "device-pixel-content-box" });
+    } catch (e) {
+      resized.observe(view);
+    }
     for (const canvas of panel ? [view, panel] : [view]) {
       const onPanel = canvas === panel;
       canvas.addEventListener("mousemove", (e) => {
@@ -153,6 +165,15 @@ mergeInto(LibraryManager.library, {
       if (resume) resume();
     };
     QuellonPage.port = channel.port2;
+  },
+
+  quellon_page_view_width__deps: ["$QuellonPage"],
+  quellon_page_view_width: function () {
+    return QuellonPage.deviceSize(QuellonPage.view.canvas)[0];
+  },
+  quellon_page_view_height__deps: ["$QuellonPage"],
+  quellon_page_view_height: function () {
+    return QuellonPage.deviceSize(QuellonPage.view.canvas)[1];
   },
 
   // Whether the page has been shown since the last call.

@@ -17,6 +17,7 @@ void FrameDrawer::draw(Surface& target, Colour background, const Scene& scene,
                        const TextureSet& textures, const FrameRules& rules, StripTrace* trace) {
     const auto width = static_cast<float>(target.width());
     const auto height = static_cast<float>(target.height());
+    // [learn:frame]
     castFrame(width, height, scene, rules, strips_, trace);
     // One stretched copy (or one colour) per strip, then the view's pixels, background and
     // walls, each written once.
@@ -44,6 +45,7 @@ void FrameDrawer::draw(Surface& target, Colour background, const Scene& scene,
         }
     }
     view_.draw(target);
+    // [/learn:frame]
 }
 
 const TextureSet& FrameDrawer::textureColumnsIn(PixelFormat format, const TextureSet& textures) {

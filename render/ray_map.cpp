@@ -219,4 +219,10 @@ std::optional<MapCell> mapCellAt(const RayMapView& view, int px, int py) {
     return MapCell{column, row};
 }
 
+MapPoint mapPointAt(const RayMapView& view, int px, int py) {
+    const double scale = std::max(view.scale, kMinMapScale);
+    return MapPoint{static_cast<float>((std::int64_t{px} - view.originX) / scale),
+                    static_cast<float>((std::int64_t{view.originY} - py) / scale)};
+}
+
 }  // namespace quellon

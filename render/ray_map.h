@@ -68,4 +68,12 @@ struct MapCell {
 // The cell of the grid under pixel (px, py), or none off the grid.
 std::optional<MapCell> mapCellAt(const RayMapView& view, int px, int py);
 
+struct MapPoint {
+    float x;
+    float y;
+};
+
+// The map point at the top-left corner of pixel (px, py), on the grid or off it.
+MapPoint mapPointAt(const RayMapView& view, int px, int py);
+
 }  // namespace quellon

@@ -30,6 +30,7 @@ bool outsideWalkRange(float x, float y) {
     return x > kWalkLimit || x < 0.0f || y > kWalkLimit || y < 0.0f;
 }
 
+// [learn:walk]
 // Steps a walk until it reads a wall or leaves the range; the range test comes first, so a
 // walk starting outside reads nothing and its register keeps its earlier value. Along its own
 // axis a walk moves one whole line per step, so it reads at most one cell on each of the
@@ -55,6 +56,7 @@ void walk(WalkLines lines, Walk& walk, const WorldMap& worldMap, std::int16_t& c
         walk.y = walk.y + walk.stepY;
     }
 }
+// [/learn:walk]
 
 // Both walks of a ray as walk() takes them one after the other, stepped side by side while
 // both go on: the same reads, steps and codes, but the two chains of additions overlap in the
@@ -87,9 +89,10 @@ void walkBoth(Walk& horiz, Walk& vert, const WorldMap& worldMap, CodeRegisters& 
 // The two walks of one ray from the player, the choice of the nearer end and its texture
 // column. Inline, so that castRay keeps its table lookups and the walks in one piece.
 inline WallHit cast(const RayTrig& ray, const Scene& scene, CodeRegisters& registers,
-                    std::vector<CellRead>* reads) {
+                    std::vector<CellRead>* reads, WalkEnds* ends) {
     const Pose& pose = scene.pose;
 
+    // [learn:walk-h]
     // Crossings of the lines y = whole number; the ray's cosine sign says which way.
     Walk horiz{};
     horiz.back = ray.ySign == -1 ? 1 : 0;
@@ -97,7 +100,9 @@ inline WallHit cast(const RayTrig& ray, const Scene& scene, CodeRegisters& regis
     horiz.x = pose.playerX + (horiz.y - pose.playerY) * ray.tangent;  // all in single
     horiz.stepX = ray.tangent * static_cast<float>(ray.ySign);
     horiz.stepY = static_cast<float>(ray.ySign);
+    // [/learn:walk-h]
 
+    // [learn:walk-v]
     // Crossings of the lines x = whole number; the sign of the sine says which way. The
     // first crossing and the step use the tangents of two angles half a turn apart, which
     // differ in their last bits.
@@ -107,6 +112,7 @@ inline WallHit cast(const RayTrig& ray, const Scene& scene, CodeRegisters& regis
     vert.y = pose.playerY - (vert.x - pose.playerX) * ray.tangentAhead;  // all in single
     vert.stepY = ray.tangentBehind * static_cast<float>(-ray.xSign);
     vert.stepX = static_cast<float>(ray.xSign);
+    // [/learn:walk-v]
 
     if (reads == nullptr) {
         walkBoth(horiz, vert, scene.worldMap, registers);
@@ -114,6 +120,7 @@ inline WallHit cast(const RayTrig& ray, const Scene& scene, CodeRegisters& regis
         walk(WalkLines::kHorizontal, horiz, scene.worldMap, registers.horizCode, reads);
         walk(WalkLines::kVertical, vert, scene.worldMap, registers.vertCode, reads);
     }
+    // [learn:nearer]
     const float horizDist = distanceTo(pose, horiz.x, horiz.y);
     const float vertDist = distanceTo(pose, vert.x, vert.y);
 
@@ -134,18 +141,26 @@ inline WallHit cast(const RayTrig& ray, const Scene& scene, CodeRegisters& regis
         hit.hitY = vert.y;
         along = vert.y;
     }
+    // [/learn:nearer]
+    // [learn:tex-column]
     // Exact: the fraction of a single is a single, and times 64 only moves its exponent.
     hit.texColumn =
         static_cast<std::int16_t>(std::floor((along - std::floor(along)) * kTextureSize));
+    // [/learn:tex-column]
+    if (ends != nullptr) {
+        *ends = WalkEnds{horiz.x, horiz.y, horizDist, vert.x, vert.y, vertDist};
+    }
     return hit;
 }
 
 // Inline, so that the exact cast's field of view folds into it as a constant.
+// [learn:offset]
 inline int offsetAcross(int stripX, float width, int fieldOfViewDegrees) {
     const float q = static_cast<float>(static_cast<double>(stripX) / width);
     const float p = static_cast<float>(static_cast<double>(q) * fieldOfViewDegrees);
     return static_cast<int>(std::floor(static_cast<double>(p) - fieldOfViewDegrees / 2.0));
 }
+// [/learn:offset]
 
 std::int32_t roundToPixels(double value) {
     return static_cast<std::int32_t>(std::nearbyint(value));
@@ -177,15 +192,16 @@ RayTrig lookUpRayTrig(double rayAngle, const AngleTables& trig) {
 }
 
 WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers,
-                std::vector<CellRead>* reads) {
-    return cast(lookUpRayTrig(rayAngle, scene.trig), scene, registers, reads);
+                std::vector<CellRead>* reads, WalkEnds* ends) {
+    return cast(lookUpRayTrig(rayAngle, scene.trig), scene, registers, reads, ends);
 }
 
 WallHit castRayWith(const RayTrig& ray, const Scene& scene, CodeRegisters& registers,
-                    std::vector<CellRead>* reads) {
-    return cast(ray, scene, registers, reads);
+                    std::vector<CellRead>* reads, WalkEnds* ends) {
+    return cast(ray, scene, registers, reads, ends);
 }
 
+// [learn:project]
 void projectColumn(float distance, float height, std::int32_t& wallHeight, std::int32_t& wallTop) {
     double exact = static_cast<double>(height) / distance;
     // A distance of zero (or one so small the height leaves 32 bits) is a wall at the eye:
@@ -196,5 +212,6 @@ void projectColumn(float distance, float height, std::int32_t& wallHeight, std::
     wallHeight = roundToPixels(exact);
     wallTop = roundToPixels(static_cast<double>(height) / 2.0 - wallHeight / 2.0);
 }
+// [/learn:project]
 
 }  // namespace quellon

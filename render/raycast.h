@@ -52,10 +52,23 @@ struct CellRead {
     std::int16_t code;
 };
 
-// Asks castStrips to note every cell that the two walks of one strip read, in the order read.
+// Where the two walks of one ray ended and how far each end is from the player: the two wall
+// points the nearer is chosen from.
+struct WalkEnds {
+    float horizX = 0.0f;
+    float horizY = 0.0f;
+    float horizDist = 0.0f;
+    float vertX = 0.0f;
+    float vertY = 0.0f;
+    float vertDist = 0.0f;
+};
+
+// Asks castStrips to note every cell that the two walks of one strip read, in the order read,
+// and where the walks ended.
 struct StripTrace {
     int strip = -1;  // index of the strip from the left; -1 for none
     std::vector<CellRead> reads;
+    WalkEnds ends;
 };
 
 // The code of the last cell each walk read, kept across the strips of one frame.
@@ -105,14 +118,15 @@ int stripRayOffset(int stripX, float width, int fieldOfViewDegrees);
 RayTrig lookUpRayTrig(double rayAngle, const AngleTables& trig);
 
 // Casts one ray from the player over both families of grid lines. With `reads` given, every
-// cell the walks read is added to it, the horizontal walk's first.
+// cell the walks read is added to it, the horizontal walk's first; with `ends` given, where the
+// two walks ended is noted in it.
 WallHit castRay(double rayAngle, const Scene& scene, CodeRegisters& registers,
-                std::vector<CellRead>* reads = nullptr);
+                std::vector<CellRead>* reads = nullptr, WalkEnds* ends = nullptr);
 
 // The same cast for a ray whose trigonometry is given rather than looked up: castRay is this
 // with lookUpRayTrig's values. The scene's tables are not read.
 WallHit castRayWith(const RayTrig& ray, const Scene& scene, CodeRegisters& registers,
-                    std::vector<CellRead>* reads = nullptr);
+                    std::vector<CellRead>* reads = nullptr, WalkEnds* ends = nullptr);
 
 // Height and top row of the column for a corrected distance on a drawing area `height` tall.
 void projectColumn(float distance, float height, std::int32_t& wallHeight, std::int32_t& wallTop);
@@ -135,18 +149,23 @@ void castStrips(float width, float height, const Scene& scene, Sink&& sink,
     }
     CodeRegisters registers;
     int index = 0;
+    // [learn:strips]
     for (int stripX = 0; static_cast<double>(stripX) <= width; stripX += kStripWidthPx, ++index) {
         Strip strip;
         strip.stripX = stripX;
         const int rayOffset = stripRayOffset(stripX, width);
         strip.rayOffset = rayOffset;
         strip.rayAngle = std::floor(static_cast<double>(scene.pose.playerAngle) + rayOffset);
+        // [/learn:strips]
         const bool traced = trace != nullptr && trace->strip == index;
-        strip.hit = castRay(strip.rayAngle, scene, registers, traced ? &trace->reads : nullptr);
+        strip.hit = castRay(strip.rayAngle, scene, registers, traced ? &trace->reads : nullptr,
+                            traced ? &trace->ends : nullptr);
+        // [learn:correct]
         strip.distance = static_cast<float>(
             static_cast<double>(scene.trig.lCos(static_cast<std::int16_t>(rayOffset))) *
             strip.hit.wallDist);
         projectColumn(strip.distance, height, strip.wallHeight, strip.wallTop);
+        // [/learn:correct]
         sink(strip);
     }
 }

@@ -42,6 +42,7 @@ struct StripRay {
 
 using AimRay = StripRay (*)(int stripX, float width, int fieldOfView, const Scene& scene);
 
+// [learn:what-if]
 StripRay wholeDegreeRay(int stripX, float width, int fieldOfView, const Scene& scene) {
     const int offset = stripRayOffset(stripX, width, fieldOfView);
     const double angle = std::floor(static_cast<double>(scene.pose.playerAngle) + offset);
@@ -66,6 +67,7 @@ StripRay flatScreenRay(int stripX, float width, int fieldOfView, const Scene& sc
     const double halfWidth = std::tan(radiansOf(fieldOfView / 2.0));
     return computedRay(std::atan(screenX * halfWidth) * kDegreesPerRadian, scene);
 }
+// [/learn:what-if]
 
 AimRay aimFor(RayDirections rays) {
     switch (rays) {
@@ -292,12 +294,15 @@ void castWhatIfStrips(float width, float height, const Scene& scene, const WhatI
         strip.rayOffset = ray.offset;
         strip.rayAngle = ray.angle;
         const bool traced = trace != nullptr && trace->strip == index;
-        strip.hit = castRayWith(ray.trig, scene, registers, traced ? &trace->reads : nullptr);
+        strip.hit = castRayWith(ray.trig, scene, registers, traced ? &trace->reads : nullptr,
+                                traced ? &trace->ends : nullptr);
+        // [learn:fisheye]
         strip.distance =
             rules.fisheye
                 ? strip.hit.wallDist
                 : static_cast<float>(static_cast<double>(ray.correction) * strip.hit.wallDist);
         projectColumn(strip.distance, height, strip.wallHeight, strip.wallTop);
+        // [/learn:fisheye]
         strips.push_back(strip);
     }
 }

@@ -18,6 +18,7 @@
 #include "render/frame.h"
 #include "render/ray_map.h"
 #include "render/raycast.h"
+#include "render/strip_text.h"
 #include "render/what_if.h"
 #include "tools/probe_input.h"
 #include "tools/tool.h"
@@ -50,28 +51,6 @@ bool writeStdout(const std::string& text) {
            std::fflush(stdout) == 0;
 }
 
-// A strip as one line: stripX rayOffset rayAngle wallDist wallCode texColumn distance
-// wallHeight wallTop. The offset is a whole number unless the rules make it `fractional`.
-void appendStrip(std::string& out, const quellon::Strip& s, bool fractional) {
-    char offset[32];
-    (void)std::snprintf(offset, sizeof offset, fractional ? "%.9g" : "%.0f", s.rayOffset);
-    char line[192];  // the longest line takes 129
-    (void)std::snprintf(line, sizeof line, "%d %s %.9g %.9g %d %d %.9g %d %d\n", s.stripX, offset,
-                        s.rayAngle, static_cast<double>(s.hit.wallDist), s.hit.wallCode,
-                        s.hit.texColumn, static_cast<double>(s.distance), s.wallHeight, s.wallTop);
-    out += line;
-}
-
-// A cell a walk read as one line: h or v, the crossing, the cell and its code.
-void appendRead(std::string& out, const quellon::CellRead& read) {
-    char line[96];
-    (void)std::snprintf(line, sizeof line, "%c %.9g %.9g %d %d %d\n",
-                        read.walk == quellon::WalkLines::kHorizontal ? 'h' : 'v',
-                        static_cast<double>(read.x), static_cast<double>(read.y), read.column,
-                        read.row, read.code);
-    out += line;
-}
-
 bool fractionalOffsets(const Command& command) {
     return command.whatIf && command.whatIf->fractionalAngles();
 }
@@ -92,7 +71,7 @@ std::vector<quellon::Strip> stripsOf(const quellon::FrmMain& frm, const Command&
 int cast(quellon::FrmMain& frm, const Command& command) {
     std::string out;
     for (const quellon::Strip& s : stripsOf(frm, command, nullptr)) {
-        appendStrip(out, s, fractionalOffsets(command));
+        out += quellon::stripLine(s, fractionalOffsets(command));
     }
     return writeStdout(out) ? 0 : fail("cannot write to standard output");
 }
@@ -145,9 +124,10 @@ int map(quellon::FrmMain& frm, const Command& command) {
         return 0;
     }
     std::string out;
-    appendStrip(out, strips[static_cast<std::size_t>(command.strip)], fractionalOffsets(command));
+    out += quellon::stripLine(strips[static_cast<std::size_t>(command.strip)],
+                              fractionalOffsets(command));
     for (const quellon::CellRead& read : trace.reads) {
-        appendRead(out, read);
+        out += quellon::cellReadLine(read);
     }
     return writeStdout(out) ? 0 : fail("cannot write to standard output");
 }

@@ -1,194 +1,28 @@
 // The page around the program: it starts the program (in the maze of the page's #maze= link, if
-// any), opens mazes from files picked or dropped, copies a link to the maze walked, and gives
-// hands without a keyboard buttons that stand for the movement keys. The program checks and
-// keeps the maze; the page does only what a browser does best: reading files, decoding PNG
-// images, and packing the cells with the browser's own compression streams.
+// any), opens mazes from files picked or dropped, copies a link to the maze walked, shows the
+// lab's readout as text beside the map, and gives hands without a keyboard buttons that stand
+// for the movement keys. Calling the program is quellon_calls.js's business.
 "use strict";
 
 const MAZE_IN_LINK = /^#maze=(.*)$/;
-const PNG = 2; // what quellon_file_format says of a PNG
-// How the desktop packs a maze with zlib: the best compression, the most memory, raw DEFLATE.
-const PACKING = { level: 9, memLevel: 9, windowBits: -15 };
 
 // The line under the heading that says what happened.
 function say(line) {
   document.getElementById("status").textContent = line;
 }
 
-// Runs `use` with `bytes` copied into the program's memory.
-function withBytes(program, bytes, use) {
-  const at = program._malloc(Math.max(1, bytes.length));
-  program.HEAPU8.set(bytes, at);
-  try {
-    return use(at, bytes.length);
-  } finally {
-    program._free(at);
-  }
-}
-
-function withText(program, text, use) {
-  return withBytes(program, new TextEncoder().encode(`${text}\0`), (at) => use(at));
-}
-
-// Calls an export that answers into a buffer the page owns (`call(at, capacity)` returns how
-// much it had to say, or -1 when it has no answer) and returns the bytes it wrote; a buffer too
-// small is made larger and the call made again. A text takes one byte more, its closing zero.
-function answered(program, call, capacity = 256, terminator = 0) {
-  for (;;) {
-    const at = program._malloc(capacity);
-    try {
-      const length = call(at, capacity);
-      if (length < 0) return null;
-      if (length + terminator <= capacity) return program.HEAPU8.slice(at, at + length);
-      capacity = length + terminator;
-    } finally {
-      program._free(at);
-    }
-  }
-}
-
-// The same for an export that answers in text.
-function answeredText(program, call) {
-  const bytes = answered(program, call, 256, 1);
-  return bytes === null ? null : new TextDecoder().decode(bytes);
-}
-
-async function streamed(bytes, transform, limit) {
-  const reader = new Blob([bytes]).stream().pipeThrough(transform).getReader();
-  const chunks = [];
-  let total = 0;
-  for (;;) {
-    const { done, value } = await reader.read();
-    if (done) break;
-    chunks.push(value);
-    total += value.length;
-    if (total > limit) {
-      await reader.cancel();
-      break;
-    }
-  }
-  const out = new Uint8Array(total);
-  let at = 0;
-  for (const chunk of chunks) {
-    out.set(chunk, at);
-    at += chunk.length;
-  }
-  return out;
-}
-
-// The maze of a code, unpacked and handed to the program: where it starts, or where it goes
-// now. Returns the program's error, or "" when the maze is open.
-async function openCode(program, code) {
-  let why = "";
-  const packed = withText(program, code, (codeAt) =>
-    answered(program, (at, capacity) => {
-      const count = program._quellon_maze_packed(codeAt, at, capacity, at, capacity);
-      if (count < 0) why = program.UTF8ToString(at);
-      return count;
-    }),
-  );
-  if (packed === null) return why;
-  const cells = program._quellon_maze_cell_count();
-  let unpacked = new Uint8Array(0);
-  let damaged = false;
-  try {
-    unpacked = await streamed(packed, new DecompressionStream("deflate-raw"), cells);
-  } catch (e) {
-    damaged = true;
-  }
-  return withBytes(program, unpacked.subarray(0, cells), (cellsAt) =>
-    answeredText(program, (at, capacity) =>
-      program._quellon_open_maze_cells(
-        program.me,
-        cellsAt,
-        Math.min(unpacked.length, cells),
-        unpacked.length > cells,
-        damaged,
-        at,
-        capacity,
-      ),
-    ),
-  );
-}
-
 // The maze of the page's #maze= link: the program's error, "" when it is open, or null when the
 // address has no maze.
 async function openLinkedMaze(program) {
   const link = MAZE_IN_LINK.exec(location.hash);
-  return link ? openCode(program, decodeURIComponent(link[1])) : null;
-}
-
-// A file picked or dropped: a PNG is decoded here, anything else goes to the program as it is.
-async function openFile(program, file) {
-  if (file.size > program._quellon_max_maze_file_bytes()) {
-    say(`${file.name}: larger than ${program._quellon_max_maze_file_bytes()} bytes`);
-    return;
-  }
-  const bytes = new Uint8Array(await file.arrayBuffer());
-  const format = withText(program, file.name, (name) =>
-    withBytes(program, bytes, (at, length) => program._quellon_file_format(name, at, length)),
-  );
-  let error;
-  if (format === PNG) {
-    let bitmap;
-    try {
-      // The numbers stored in the file, as the desktop reads them: no colour management.
-      bitmap = await createImageBitmap(file, {
-        colorSpaceConversion: "none",
-        premultiplyAlpha: "none",
-      });
-    } catch (e) {
-      say(`${file.name}: does not decode as a PNG image`);
-      return;
-    }
-    const canvas = document.createElement("canvas");
-    canvas.width = bitmap.width;
-    canvas.height = bitmap.height;
-    const context = canvas.getContext("2d", { willReadFrequently: true });
-    context.drawImage(bitmap, 0, 0);
-    const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
-    error = withText(program, file.name, (name) =>
-      withBytes(program, pixels, (pixelsAt) =>
-        answeredText(program, (at, capacity) =>
-          program._quellon_open_maze_picture(
-            program.me,
-            name,
-            pixelsAt,
-            bitmap.width,
-            bitmap.height,
-            at,
-            capacity,
-          ),
-        ),
-      ),
-    );
-  } else {
-    error = withText(program, file.name, (name) =>
-      withBytes(program, bytes, (bytesAt, length) =>
-        answeredText(program, (at, capacity) =>
-          program._quellon_open_maze_file(program.me, name, bytesAt, length, at, capacity),
-        ),
-      ),
-    );
-  }
-  say(error ? error : `Opened ${file.name}.`);
+  return link ? openCode(program, program.mazes, decodeURIComponent(link[1])) : null;
 }
 
 // Puts the page's address with the code of the maze walked now into the address bar and on the
 // clipboard.
 async function copyLink(program) {
-  const cells = answered(
-    program,
-    (at, capacity) => program._quellon_maze_cells(program.me, at, capacity),
-    program._quellon_maze_cell_count(),
-  );
   // zlib's own bytes at the desktop's settings (pako), so that one maze has one code.
-  const packed = pako.deflateRaw(cells, PACKING);
-  const code = withBytes(program, packed, (packedAt, length) =>
-    answeredText(program, (at, capacity) =>
-      program._quellon_maze_code(packedAt, length, at, capacity),
-    ),
-  );
+  const code = await mazeCodeOf(program, program.mazes);
   const link = `${location.href.split("#")[0]}#maze=${code}`;
   history.replaceState(null, "", link);
   try {
@@ -286,8 +120,29 @@ function ruleSwitches(program) {
     stepButtons.step.textContent = stepping ? "Go on" : "Pause and step";
     stepButtons.next.disabled = stepButtons.rest.disabled = !stepping;
   };
+  // The lab's readout, as text beside the map: read back with the rules, shown when it changes.
+  const readout = document.getElementById("readout");
+  let readoutShown = null;
+  const showReadout = () => {
+    const text = answeredText(program, (at, capacity) =>
+      program._quellon_lab_readout(program.me, at, capacity),
+    );
+    if (text === readoutShown) return;
+    readoutShown = text;
+    readout.replaceChildren(
+      ...text
+        .trimEnd()
+        .split("\n")
+        .map((line) => {
+          const p = document.createElement("p");
+          p.textContent = line;
+          return p;
+        }),
+    );
+  };
   const watch = () => {
     show();
+    showReadout();
     requestAnimationFrame(watch);
   };
   // A switch changes its own rule and nothing else.
@@ -350,12 +205,9 @@ async function start() {
     );
     return;
   }
-  const program = await createQuellon({
-    noInitialRun: true,
-    print: (line) => console.log(line),
-    printErr: (line) => console.error(line),
-  });
+  const program = await loadProgram();
   program.me = program._quellon_program();
+  program.mazes = program._quellon_program_mazes();
   const error = await openLinkedMaze(program);
   if (error) say(`The link's maze cannot be opened (${error}); this is the carried maze.`);
 
@@ -363,13 +215,14 @@ async function start() {
   // the first frame: from then on the browser gets its turn between the program's passes.
   const picker = document.getElementById("open-maze");
   picker.addEventListener("change", () => {
-    if (picker.files.length > 0) openFile(program, picker.files[0]);
+    if (picker.files.length > 0) openFile(program, program.mazes, picker.files[0]).then(say);
     picker.value = "";
   });
   document.addEventListener("dragover", (e) => e.preventDefault());
   document.addEventListener("drop", (e) => {
     e.preventDefault();
-    if (e.dataTransfer.files.length > 0) openFile(program, e.dataTransfer.files[0]);
+    if (e.dataTransfer.files.length > 0)
+      openFile(program, program.mazes, e.dataTransfer.files[0]).then(say);
   });
   document.getElementById("copy-link").addEventListener("click", () => copyLink(program));
   window.addEventListener("hashchange", async () => {

@@ -23,6 +23,7 @@
 #include "formats/level_text.h"
 #include "formats/maze_code.h"
 #include "lab/lab_panel.h"
+#include "maze_holder.h"
 #include "platform/web_window.h"
 #include "render/what_if.h"
 #include "world/keys.h"
@@ -41,11 +42,12 @@ bool download(const std::string& name, const WorldMap& maze, std::string& error)
 
 }  // namespace
 
-class WebProgram final : public Program {
+class WebProgram final : public Program, public MazeHolder {
   public:
     WebProgram()
         : Program(ProgramDescription{.name = "quellon", .summary = kQuellonSummary}),
-          panel_(&download) {}
+          panel_(&download, nullptr, LabPanel::Keeping::kDownload,
+                 LabPanel::ReadoutPlace::kElsewhere) {}
 
     WindowRequest windowRequest() override {
         return WindowRequest{.title = "Quellon", .panel = &panel_};
@@ -60,7 +62,7 @@ class WebProgram final : public Program {
     }
 
     // Opens a level image, or says why not; before start-up it is where the program will start.
-    std::string open(const std::string& name, ImageResult level) {
+    std::string open(const std::string& name, ImageResult level) override {
         if (!level.ok()) {
             if (frm_ != nullptr) {
                 panel_.report(level.error);  // the maze stays as it was
@@ -76,7 +78,7 @@ class WebProgram final : public Program {
     }
 
     // The maze walked now (the one it will start in, before it starts).
-    WorldMap maze() const {
+    WorldMap maze() const override {
         if (frm_ != nullptr) {
             return frm_->worldMap;
         }
@@ -143,6 +145,7 @@ std::string ruleTableJson() {
 
 }  // namespace quellon
 
+using quellon::MazeHolder;
 using quellon::WebProgram;
 
 extern "C" {
@@ -150,6 +153,11 @@ extern "C" {
 // The page's program, to hand to the exports below; it exists before the program starts.
 EMSCRIPTEN_KEEPALIVE WebProgram* quellon_program() {
     return static_cast<WebProgram*>(&quellon::thisProgram());
+}
+
+// The same, as the maze exports below take it.
+EMSCRIPTEN_KEEPALIVE MazeHolder* quellon_program_mazes() {
+    return quellon_program();
 }
 
 // Which form a file is in, by its name and first bytes: 0 a grid, 1 a BMP, 2 a PNG (the page
@@ -162,7 +170,7 @@ EMSCRIPTEN_KEEPALIVE int quellon_file_format(const char* name, const std::uint8_
 
 // A file the person picked or dropped that holds no PNG: a grid, or a BMP level image. Returns
 // 0 when the maze is open, otherwise the length of the reason written into `error`.
-EMSCRIPTEN_KEEPALIVE int quellon_open_maze_file(WebProgram* program, const char* name,
+EMSCRIPTEN_KEEPALIVE int quellon_open_maze_file(MazeHolder* program, const char* name,
                                                 const std::uint8_t* bytes, int size, char* error,
                                                 int capacity) {
     return quellon::answer(
@@ -174,7 +182,7 @@ EMSCRIPTEN_KEEPALIVE int quellon_open_maze_file(WebProgram* program, const char*
 // A PNG level image the page decoded: `width` by `height` pixels, four bytes each (red, green,
 // blue, opacity, which is left aside). A picture of another size is refused before its pixels
 // are read, and may come without them. Returns as quellon_open_maze_file.
-EMSCRIPTEN_KEEPALIVE int quellon_open_maze_picture(WebProgram* program, const char* name,
+EMSCRIPTEN_KEEPALIVE int quellon_open_maze_picture(MazeHolder* program, const char* name,
                                                    const std::uint8_t* rgba, int width, int height,
                                                    char* error, int capacity) {
     using quellon::kLevelImageName;
@@ -201,7 +209,7 @@ EMSCRIPTEN_KEEPALIVE int quellon_open_maze_picture(WebProgram* program, const ch
 
 // Unpacked cells of a maze code; `runsOn` when unpacking found more than a maze holds, and
 // `damaged` when the packed cells did not unpack at all. Returns as quellon_open_maze_file.
-EMSCRIPTEN_KEEPALIVE int quellon_open_maze_cells(WebProgram* program, const std::uint8_t* cells,
+EMSCRIPTEN_KEEPALIVE int quellon_open_maze_cells(MazeHolder* program, const std::uint8_t* cells,
                                                  int size, bool runsOn, bool damaged, char* error,
                                                  int capacity) {
     if (damaged) {
@@ -232,7 +240,7 @@ EMSCRIPTEN_KEEPALIVE int quellon_max_maze_file_bytes() {
 
 // The cells of the maze walked now, to be packed into a code, into `out`; returns how many
 // there are (quellon_maze_cell_count()).
-EMSCRIPTEN_KEEPALIVE int quellon_maze_cells(WebProgram* program, std::uint8_t* out, int capacity) {
+EMSCRIPTEN_KEEPALIVE int quellon_maze_cells(MazeHolder* program, std::uint8_t* out, int capacity) {
     const std::vector<std::uint8_t> cells = quellon::mazeCells(program->maze());
     std::copy_n(cells.begin(), std::min(cells.size(), static_cast<std::size_t>(capacity)), out);
     return static_cast<int>(cells.size());
@@ -294,6 +302,16 @@ EMSCRIPTEN_KEEPALIVE int quellon_lab_set_rule(WebProgram* program, const char* n
 // The rules in force, as a list (empty when the picture is quellon's own); returns its length.
 EMSCRIPTEN_KEEPALIVE int quellon_lab_rules(WebProgram* program, char* out, int capacity) {
     return quellon::answer(quellon::whatIfText(program->panel().rules()), out, capacity);
+}
+
+// The lab's readout (the picked strip's numbers, the rules in force, what the keys do, what
+// happened last), one line after another; returns its length.
+EMSCRIPTEN_KEEPALIVE int quellon_lab_readout(WebProgram* program, char* out, int capacity) {
+    std::string text;
+    for (const std::string& line : program->panel().readoutLines()) {
+        text += line + "\n";
+    }
+    return quellon::answer(text, out, capacity);
 }
 
 EMSCRIPTEN_KEEPALIVE void quellon_lab_step(WebProgram* program, bool on) {

@@ -2,6 +2,7 @@
 
 namespace quellon {
 
+// [learn:scan]
 void scanLevel(WorldMap& worldMap, const Surface& levelImage) {
     std::int16_t code = kOpenFloor;
     for (int x = 0; x < kMapSize; ++x) {
@@ -17,5 +18,6 @@ void scanLevel(WorldMap& worldMap, const Surface& levelImage) {
         }
     }
 }
+// [/learn:scan]
 
 }  // namespace quellon

@@ -20,7 +20,10 @@ const [site, probe, xdrive, quellon, makeLevel] = process.argv
   .slice(2)
   .map((arg) => path.resolve(arg));
 const CHROMIUM = process.env.CHROMIUM || "/usr/bin/chromium";
-const VIEW = { width: 307, height: 285 };
+// The window the page is shown in; the view fills its box there, and its size, read from the
+// first screen, is the size of every probe frame it is held to.
+const WINDOW = { width: 800, height: 600, deviceScaleFactor: 1, mobile: false };
+const VIEW = { width: 0, height: 0 };
 const TEXT = { x: 0, y: 0, width: 70, height: 11 }; // where the rate line may be
 const HOLD_MS = 900; // short of the 237 ticks that take the player to the wall
 const HOLDS = 5; // the ticks of five holds are counted together
@@ -136,18 +139,14 @@ function rateText(picture, name) {
   return run(xdrive, ["text", file]).trim();
 }
 
+// The probe's frame from (2.5, y) facing 0, at the page's view size unless `size` says another.
 function probeFrame(y, name, ...maze) {
+  return probeFrameSized(y, name, VIEW, ...maze);
+}
+
+function probeFrameSized(y, name, { width, height }, ...maze) {
   const file = path.join(work, `${name}.bmp`);
-  run(probe, [
-    "frame",
-    "2.5",
-    String(y),
-    "0",
-    String(VIEW.width),
-    String(VIEW.height),
-    file,
-    ...maze,
-  ]);
+  run(probe, ["frame", "2.5", String(y), "0", String(width), String(height), file, ...maze]);
   return readBmp(file);
 }
 
@@ -169,8 +168,8 @@ function randomGrid(seed) {
   return rows.join("");
 }
 
-// Walking up column 2 from the start, the picture after every tick until the wall: whichever
-// matches a picture tells how many ticks ran.
+// Walking up column 2 from the start, the picture after every tick until the wall, at the size
+// of the picture it is held to: whichever matches a picture tells how many ticks ran.
 const walkPoses = spawnSync(probe, ["walk"], { input: "1 up\n".repeat(240), encoding: "utf8" })
   .stdout.trim()
   .split("\n")
@@ -179,8 +178,9 @@ const walkFrames = new Map();
 function ticksWalked(picture) {
   for (let ticks = 0; ticks <= walkPoses.length; ++ticks) {
     const y = ticks === 0 ? "2.5" : walkPoses[ticks - 1];
-    if (!walkFrames.has(y)) walkFrames.set(y, probeFrame(y, `walk_${ticks}`));
-    if (difference(picture, walkFrames.get(y)).count === 0) return ticks;
+    const key = `${y} ${picture.width}x${picture.height}`;
+    if (!walkFrames.has(key)) walkFrames.set(key, probeFrameSized(y, `walk_${ticks}`, picture));
+    if (difference(picture, walkFrames.get(key)).count === 0) return ticks;
   }
   return -1;
 }
@@ -191,6 +191,7 @@ const { server, origin } = await serveSite(site);
 
 const browser = await launchChromium(CHROMIUM);
 const page = await browser.newPage();
+await page.send("Emulation.setDeviceMetricsOverride", WINDOW);
 const fetched = [];
 const problems = [];
 browser.on((m) => {
@@ -222,7 +223,11 @@ async function openPage(hash = "") {
   await page.goto(`${origin}/index.html${hash}`);
   for (let i = 0; i < 200; ++i) {
     const picture = await viewPicture();
-    if (picture.rgb.some((v) => v !== 0)) return picture;
+    const box =
+      await page.eval(`(() => { const r = document.getElementById("view").getBoundingClientRect();
+                                          return [Math.round(r.width), Math.round(r.height)]; })()`);
+    const sized = picture.width === box[0] && picture.height === box[1];
+    if (sized && picture.rgb.some((v) => v !== 0)) return picture;
     await sleep(50);
   }
   throw new Error("the page drew nothing within 10 s");
@@ -238,7 +243,8 @@ async function holdUp(ms) {
 
 async function rateAt(width, height) {
   await page.eval(`(() => { const b = document.querySelector(".view-box");
-                            b.style.width = "${width}px"; b.style.height = "${height}px"; })()`);
+                            b.style.width = "${width}px"; b.style.height = "${height}px";
+                            b.style.maxHeight = "none"; })()`);
   await sleep(3500);
   return rateText(await viewPicture(), `page_rate_${width}`);
 }
@@ -246,6 +252,7 @@ async function rateAt(width, height) {
 const figures = {};
 try {
   const first = await openPage();
+  Object.assign(VIEW, { width: first.width, height: first.height });
   const text = rateText(first, "first_text");
   const start = probeFrame(2.5, "start");
   const d = difference(first, start);
@@ -253,7 +260,10 @@ try {
     fail(
       `the first screen differs from quellon-probe frame 2.5 2.5 0 in ${d.count} pixels, first at ${d.first}`,
     );
-  else say("the first screen equals quellon-probe frame 2.5 2.5 0 307 285 outside the rate text");
+  else
+    say(
+      `the first screen equals quellon-probe frame 2.5 2.5 0 ${VIEW.width} ${VIEW.height} outside the rate text`,
+    );
   // The first second's frames print 0; a machine slow enough to show the page later than that
   // has already printed its first rate.
   if (first.ms < 900 && text !== "0 fps")
@@ -374,7 +384,8 @@ try {
   await page.send("Emulation.setEmulatedMedia", {
     features: [{ name: "pointer", value: "coarse" }],
   });
-  await openPage();
+  // Touch brings scroll bars that take no room, and so a wider view.
+  const fingerView = await openPage();
   const button = await page.eval(`(() => {
     const r = document.querySelector('[data-hold="up"]').getBoundingClientRect();
     return { x: r.x + r.width / 2, y: r.y + r.height / 2, shown: r.width > 0 };
@@ -386,7 +397,10 @@ try {
   await sleep(3000);
   await page.send("Input.dispatchTouchEvent", { type: "touchEnd", touchPoints: [] });
   await sleep(300);
-  const touched = difference(await viewPicture(), wall);
+  const touched = difference(
+    await viewPicture(),
+    probeFrameSized(11.979991, "touched_wall", fingerView),
+  );
   if (!button.shown || touched.count !== 0)
     fail(
       `a finger on the walk button (shown: ${button.shown}) left the view ${touched.count} pixels off the wall's`,
@@ -500,7 +514,7 @@ try {
     await holdUp(HOLD_MS);
     figures.pageHolds.push(ticksWalked(await viewPicture()));
   }
-  figures.page307 = await rateAt(307, 285);
+  figures.page307 = await rateAt(VIEW.width, VIEW.height);
   figures.page1280 = await rateAt(1280, 720);
 } finally {
   await browser.close();
@@ -632,7 +646,7 @@ if (pageTicks < 0 || desktopTicks < 0) {
   else say(line);
 }
 say(
-  `frame rate printed: page ${figures.page307} at 307x285, ${figures.page1280} at 1280x720; ` +
+  `frame rate printed: page ${figures.page307} at ${VIEW.width}x${VIEW.height}, ${figures.page1280} at 1280x720; ` +
     `desktop ${figures.desktop307} and ${figures.desktop1280}`,
 );
 const sizes = fs.readdirSync(site).map((f) => `${f} ${fs.statSync(path.join(site, f)).size} B`);
