@@ -247,6 +247,7 @@ void ViewDrawer::forEachChange(int strips, Emit&& emit) const {
         // A wall of one colour shows the column's own colour from top to bottom.
         const Colour* texels = column.stride == 0 ? &column.plain : column.texels;
         const std::ptrdiff_t stride = column.stride;
+        // [learn:stretch-rows]
         // Offset i into the column shows texel floor(i * kTextureSize / height), the stretched
         // copy's own sampling: work out the texel of the first visible row once.
         const std::int64_t scaled = (first - top) * kTextureSize;
@@ -271,6 +272,7 @@ void ViewDrawer::forEachChange(int strips, Emit&& emit) const {
                     ++texel;
                 }
             }
+            // [/learn:stretch-rows]
         } else {
             // Otherwise each run of one colour shows from the row its first texel starts on:
             // texel k starts at offset ceil(k * height / kTextureSize), the ceiling of a
