@@ -196,20 +196,25 @@ const seen = new Set(); // sections on the screen, or near it
 let drawing = false;
 
 // Every figure changes: those on the screen are drawn from the next display frame on, the
-// others when they come near it.
+// others after them, when the browser is idle, so that every figure's numbers (its text for
+// those who cannot see it) are there without scrolling to it.
 function changed() {
   for (const id of figures.keys()) stale.add(id);
   showState();
   schedule();
 }
 
-// One figure per display frame, so that no single task of the page's holds up the next frame.
+// One figure per task, so that no single task of the page's holds up the next frame.
+const whenIdle = window.requestIdleCallback
+  ? (run) => requestIdleCallback(run, { timeout: 500 })
+  : (run) => setTimeout(run, 50);
 function schedule() {
-  if (drawing) return;
+  if (drawing || stale.size === 0) return;
   drawing = true;
-  requestAnimationFrame(() => {
+  const onScreen = [...stale].some((id) => seen.has(id));
+  (onScreen ? requestAnimationFrame : whenIdle)(() => {
     drawing = false;
-    const next = [...stale].find((id) => seen.has(id));
+    const next = [...stale].find((id) => seen.has(id)) ?? [...stale][0];
     if (next === undefined) return;
     stale.delete(next);
     figures.get(next)();
@@ -687,7 +692,7 @@ function wire() {
     state.ownMaze = true;
     changed();
   });
-  // Figures are drawn as they come near the screen.
+  // Figures near the screen are drawn first.
   const near = new IntersectionObserver(
     (entries) => {
       for (const entry of entries) {
