@@ -305,7 +305,8 @@ function walkFigure(id, walk) {
   } else {
     lines.push(...crossingLines(all.slice(0, shown)));
     const last = all[all.length - 1];
-    if (shown < all.length) lines.push(`(${all.length - shown} more crossings: Next crossing)`);
+    const left = all.length - shown;
+    if (left > 0) lines.push(`(${left} more crossing${left === 1 ? "" : "s"}: Next crossing)`);
     else if (last.code !== "0") lines.push(`A wall: the walk ends at ${point(end.x, end.y)}.`);
     else lines.push(`The walk leaves the grid at ${point(end.x, end.y)}.`);
   }
