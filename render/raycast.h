@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "math/angles.h"
@@ -149,6 +150,11 @@ void castStrips(float width, float height, const Scene& scene, Sink&& sink,
     }
     CodeRegisters registers;
     int index = 0;
+    // Neighbouring strips often share their whole-degree offset, and so their ray: a ray is a
+    // function of the pose and its angle, and cast again straight after itself it reads the same
+    // cells and leaves the code registers as it found them, so its hit is the last one's.
+    Strip last;
+    bool cast = false;
     // [learn:strips]
     for (int stripX = 0; static_cast<double>(stripX) <= width; stripX += kStripWidthPx, ++index) {
         Strip strip;
@@ -158,6 +164,11 @@ void castStrips(float width, float height, const Scene& scene, Sink&& sink,
         strip.rayAngle = std::floor(static_cast<double>(scene.pose.playerAngle) + rayOffset);
         // [/learn:strips]
         const bool traced = trace != nullptr && trace->strip == index;
+        if (cast && !traced && rayOffset == last.rayOffset) {
+            last.stripX = stripX;
+            sink(std::as_const(last));
+            continue;
+        }
         strip.hit = castRay(strip.rayAngle, scene, registers, traced ? &trace->reads : nullptr,
                             traced ? &trace->ends : nullptr);
         // [learn:correct]
@@ -166,7 +177,9 @@ void castStrips(float width, float height, const Scene& scene, Sink&& sink,
             strip.hit.wallDist);
         projectColumn(strip.distance, height, strip.wallHeight, strip.wallTop);
         // [/learn:correct]
-        sink(strip);
+        last = strip;
+        cast = true;
+        sink(std::as_const(strip));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "math/angles.h"
@@ -41,6 +42,19 @@ struct StripRay {
 };
 
 using AimRay = StripRay (*)(int stripX, float width, int fieldOfView, const Scene& scene);
+
+// Whether two strips aim the same ray, to the bit: a ray cast straight after itself reads the
+// same cells and leaves the code registers as it found them, so its hit is the last one's.
+// Neighbouring strips share their ray wherever rays go at whole degrees.
+bool sameRay(const StripRay& a, const StripRay& b) {
+    // Bit for bit (0.0 and -0.0 differ), as bytes: the page's standard library has no
+    // std::bit_cast.
+    const auto same = [](auto x, auto y) { return std::memcmp(&x, &y, sizeof x) == 0; };
+    return same(a.offset, b.offset) && same(a.angle, b.angle) && same(a.correction, b.correction) &&
+           a.trig.ySign == b.trig.ySign && a.trig.xSign == b.trig.xSign &&
+           same(a.trig.tangent, b.trig.tangent) && same(a.trig.tangentAhead, b.trig.tangentAhead) &&
+           same(a.trig.tangentBehind, b.trig.tangentBehind);
+}
 
 // [learn:what-if]
 StripRay wholeDegreeRay(int stripX, float width, int fieldOfView, const Scene& scene) {
@@ -285,15 +299,23 @@ void castWhatIfStrips(float width, float height, const Scene& scene, const WhatI
     const AimRay aim = aimFor(rules.rays);
     CodeRegisters registers;
     int index = 0;
+    StripRay lastRay{};
     for (int stripX = 0; static_cast<double>(stripX) <= width && index < limit;
          stripX += rules.stripWidthPx, ++index) {
         const StripRay ray = aim(stripX, width, rules.fieldOfViewDegrees, scene);
+        const bool traced = trace != nullptr && trace->strip == index;
+        if (!strips.empty() && !traced && sameRay(ray, lastRay)) {
+            Strip again = strips.back();
+            again.stripX = stripX;
+            strips.push_back(again);
+            continue;
+        }
+        lastRay = ray;
         Strip strip;
         strip.stripX = stripX;
         strip.stripWidth = rules.stripWidthPx;
         strip.rayOffset = ray.offset;
         strip.rayAngle = ray.angle;
-        const bool traced = trace != nullptr && trace->strip == index;
         strip.hit = castRayWith(ray.trig, scene, registers, traced ? &trace->reads : nullptr,
                                 traced ? &trace->ends : nullptr);
         // [learn:fisheye]

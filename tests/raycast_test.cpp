@@ -2,6 +2,7 @@
 // drawn columns.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -179,8 +180,9 @@ TEST_F(RaycastTest, WalksEndEvenOnTablesThatWereNeverBuilt) {
     EXPECT_EQ(count, 103);
 }
 
-TEST_F(RaycastTest, TracedAndUntracedRaysAgree) {
-    // The traced cast walks one walk after the other; the untraced steps both side by side.
+TEST_F(RaycastTest, TracedUntracedAndSharedRaysAgree) {
+    // The traced cast walks one walk after the other; the untraced steps both side by side; a
+    // frame casts a ray once for the neighbouring strips that share it.
     // Random walls of every code, edges sometimes open, poses anywhere and on grid lines.
     std::mt19937 random(23);
     for (int trial = 0; trial < 60; ++trial) {
@@ -210,6 +212,16 @@ TEST_F(RaycastTest, TracedAndUntracedRaysAgree) {
                 << "trial " << trial << ", ray " << ray;
             ASSERT_EQ(alone.vertCode, sideBySide.vertCode) << "trial " << trial << ", ray " << ray;
         }
+        pose.playerAngle = static_cast<float>(random() % 36000) / 100.0f;
+        CodeRegisters everyStrip;
+        castStrips(1920, 1080, Scene{pose, map, trig}, [&](const Strip& strip) {
+            const int offset = stripRayOffset(strip.stripX, 1920.0f);
+            const double angle = std::floor(static_cast<double>(pose.playerAngle) + offset);
+            ASSERT_EQ(strip.rayOffset, offset)
+                << "trial " << trial << ", strip at " << strip.stripX;
+            ASSERT_EQ(strip.hit, castRay(angle, Scene{pose, map, trig}, everyStrip))
+                << "trial " << trial << ", strip at " << strip.stripX;
+        });
     }
 }
 
