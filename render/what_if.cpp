@@ -4,7 +4,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 #include "math/angles.h"
@@ -47,9 +46,9 @@ using AimRay = StripRay (*)(int stripX, float width, int fieldOfView, const Scen
 // same cells and leaves the code registers as it found them, so its hit is the last one's.
 // Neighbouring strips share their ray wherever rays go at whole degrees.
 bool sameRay(const StripRay& a, const StripRay& b) {
-    // Bit for bit (0.0 and -0.0 differ), as bytes: the page's standard library has no
-    // std::bit_cast.
-    const auto same = [](auto x, auto y) { return std::memcmp(&x, &y, sizeof x) == 0; };
+    // Equal values of the same sign have the same bits (0.0 and -0.0 are equal, and differ); a
+    // NaN is never the same, and its ray is only cast again.
+    const auto same = [](auto x, auto y) { return x == y && std::signbit(x) == std::signbit(y); };
     return same(a.offset, b.offset) && same(a.angle, b.angle) && same(a.correction, b.correction) &&
            a.trig.ySign == b.trig.ySign && a.trig.xSign == b.trig.xSign &&
            same(a.trig.tangent, b.trig.tangent) && same(a.trig.tangentAhead, b.trig.tangentAhead) &&
