@@ -535,19 +535,8 @@ function pickable(canvas) {
 function whatIfSwitches() {
   const box = document.getElementById("what-if-switches");
   for (const rule of ruleTable) {
-    const label = document.createElement("label");
-    let control;
-    if (rule.takesValue) {
-      control = document.createElement("select");
-      for (const value of rule.steps) control.add(new Option(value, value));
-      control.value = String(rule.today);
-      label.append(`${rule.label} `, control);
-    } else {
-      control = document.createElement("input");
-      control.type = "checkbox";
-      label.append(control, ` ${rule.label}`);
-    }
-    control.dataset.rule = rule.name;
+    const { label, control } = ruleControl(rule);
+    if (rule.takesValue) control.value = String(rule.today);
     control.addEventListener("change", () => {
       const value = rule.takesValue ? Number(control.value) : Number(control.checked);
       if (value === rule.today) state.whatIf.delete(rule.name);

@@ -222,3 +222,21 @@ async function mazeCodeOf(program, holder) {
     ),
   );
 }
+
+// A switch for one rule of the program's rule table: a list of the values it steps through,
+// or a check box; labelled as the lab labels it and marked with the rule's name.
+function ruleControl(rule) {
+  const label = document.createElement("label");
+  let control;
+  if (rule.takesValue) {
+    control = document.createElement("select");
+    for (const value of rule.steps) control.add(new Option(value, value));
+    label.append(`${rule.label} `, control);
+  } else {
+    control = document.createElement("input");
+    control.type = "checkbox";
+    label.append(control, ` ${rule.label}`);
+  }
+  control.dataset.rule = rule.name;
+  return { label, control };
+}

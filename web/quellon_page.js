@@ -77,18 +77,7 @@ function ruleSwitches(program) {
   const box = document.getElementById("rule-switches");
   const switches = new Map();
   for (const rule of table) {
-    const label = document.createElement("label");
-    let control;
-    if (rule.takesValue) {
-      control = document.createElement("select");
-      for (const value of rule.steps) control.add(new Option(value, value));
-      label.append(`${rule.label} `, control);
-    } else {
-      control = document.createElement("input");
-      control.type = "checkbox";
-      label.append(control, ` ${rule.label}`);
-    }
-    control.dataset.rule = rule.name;
+    const { label, control } = ruleControl(rule);
     const key = document.createElement("kbd");
     key.textContent = rule.key;
     label.append(" ", key);
