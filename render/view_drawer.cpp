@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -23,6 +24,8 @@ constexpr int kTextureShift = std::countr_zero(static_cast<unsigned>(kTextureSiz
 static_assert(kTextureSize <= UINT8_MAX, "runs start at texels counted in bytes");
 // How often each way of storing is timed when a new size of target is measured.
 constexpr int kMeasuredFills = 3;
+// A change names its strips in 16 bits.
+static_assert(Surface::kMaxSidePx <= UINT16_MAX);
 
 // The runs of a column whose texels are all told apart: each texel a run of its own.
 constexpr std::array<std::uint8_t, kTextureSize> kEveryTexel = [] {
@@ -68,7 +71,13 @@ void writeRow(Colour* out, const Colour* stripColours, int width) {
     }
 }
 
-// writeRow for strips of any other width but one (see copyRow).
+// A row of strips a pixel wide is a copy of the strips' colours. (The C library's copy is the
+// fastest way here: it stores as wide as the processor can.)
+void onePixelRow(Colour* out, const Colour* stripColours, int width) {
+    std::memcpy(out, stripColours, static_cast<std::size_t>(width) * sizeof(Colour));
+}
+
+// writeRow for strips of any other width.
 void writeWideRow(Colour* out, const Colour* stripColours, int width, int stripWidth) {
     const int wholeStrips = width / stripWidth;
     for (int strip = 0; strip < wholeStrips; ++strip, out += stripWidth) {
@@ -122,16 +131,22 @@ void streamRow(Colour* out, const Colour* stripColours, int width) {
     storeRow<streamingStore>(out, stripColours, width);
 }
 
-// A row of strips a pixel wide: each pixel its strip's colour, four to a store. (The C
-// library's copy is slower here: for rows of a few kilobytes it picks a string instruction.)
-void onePixelRow(Colour* out, const Colour* stripColours, int width) {
+// writeWideRow with one 16-byte store for every four pixels of a strip.
+void wideRow(Colour* out, const Colour* stripColours, int width, int stripWidth) {
     constexpr int kWordsPerStore = sizeof(__m128i) / sizeof(Colour);
-    int x = 0;
-    for (; x + kWordsPerStore <= width; x += kWordsPerStore) {
-        plainStore(reinterpret_cast<__m128i*>(out + x),
-                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(stripColours + x)));
+    const int wholeStrips = width / stripWidth;
+    for (int strip = 0; strip < wholeStrips; ++strip, out += stripWidth) {
+        const Colour colour = stripColours[strip];
+        const __m128i words = _mm_set1_epi32(static_cast<int>(colour));
+        int x = 0;
+        for (; x + kWordsPerStore <= stripWidth; x += kWordsPerStore) {
+            plainStore(reinterpret_cast<__m128i*>(out + x), words);
+        }
+        for (; x < stripWidth; ++x) {
+            out[x] = colour;
+        }
     }
-    std::copy(stripColours + x, stripColours + width, out + x);
+    writeWideRow(out, stripColours + wholeStrips, width - wholeStrips * stripWidth, stripWidth);
 }
 
 bool startsAligned(const Colour* row) {
@@ -150,8 +165,8 @@ void fenceStreamedRows() {
 }
 #else
 // Without SSE2 every row is written plainly.
-void onePixelRow(Colour* out, const Colour* stripColours, int width) {
-    std::copy_n(stripColours, width, out);
+void wideRow(Colour* out, const Colour* stripColours, int width, int stripWidth) {
+    writeWideRow(out, stripColours, width, stripWidth);
 }
 bool canStream(const Surface& /*target*/) {
     return false;
@@ -173,12 +188,33 @@ void ViewDrawer::clear(Colour background, int stripWidthPx) {
     // Strips that start at or beyond the widest surface can never be seen.
     mostStrips_ = static_cast<std::size_t>((Surface::kMaxSidePx + stripWidth_ - 1) / stripWidth_);
     columns_.clear();
+    stripsGiven_ = 0;
 }
 
 bool ViewDrawer::acceptStrip(int stripX) const {
-    return columns_.size() < mostStrips_ &&
-           static_cast<std::int64_t>(stripX) ==
-               static_cast<std::int64_t>(columns_.size()) * stripWidth_;
+    return stripsGiven_ < mostStrips_ && static_cast<std::int64_t>(stripX) ==
+                                             static_cast<std::int64_t>(stripsGiven_) * stripWidth_;
+}
+
+void ViewDrawer::addColumn(const Column& column) {
+    ++stripsGiven_;
+    if (!columns_.empty()) {
+        Column& last = columns_.back();
+        const bool drawn = column.texels != nullptr;
+        const bool alike =
+            drawn == (last.texels != nullptr) &&
+            (!drawn || (column.top == last.top && column.height == last.height &&
+                        column.stride == last.stride &&
+                        (column.stride == 0 ? column.plain == last.plain
+                                            : column.texels == last.texels &&
+                                                  column.runs.starts == last.runs.starts &&
+                                                  column.runs.count == last.runs.count)));
+        if (alike) {
+            ++last.strips;
+            return;
+        }
+    }
+    columns_.push_back(column);
 }
 
 bool ViewDrawer::stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wallHeight,
@@ -190,10 +226,13 @@ bool ViewDrawer::stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wa
     const bool drawn = wallHeight > 0 && texColumn >= 0 && texColumn < texture.width() &&
                        texture.height() >= kTextureSize;
     if (drawn) {
-        column = Column{wallTop,          wallHeight,      texture.row(0) + texColumn,
-                        texture.stride(), kEveryTexelRuns, 0};
+        column = Column{.top = wallTop,
+                        .height = wallHeight,
+                        .texels = texture.row(0) + texColumn,
+                        .stride = texture.stride(),
+                        .runs = kEveryTexelRuns};
     }
-    columns_.push_back(column);
+    addColumn(column);
     return drawn;
 }
 
@@ -205,11 +244,13 @@ bool ViewDrawer::stretchColumn(int stripX, std::int32_t wallTop, std::int32_t wa
     Column column;
     const bool drawn = wallHeight > 0 && texels != nullptr && stride > 0;
     if (drawn) {
-        column = Column{
-            wallTop, wallHeight, texels, stride, runs.starts != nullptr ? runs : kEveryTexelRuns,
-            0};
+        column = Column{.top = wallTop,
+                        .height = wallHeight,
+                        .texels = texels,
+                        .stride = stride,
+                        .runs = runs.starts != nullptr ? runs : kEveryTexelRuns};
     }
-    columns_.push_back(column);
+    addColumn(column);
     return drawn;
 }
 
@@ -226,14 +267,20 @@ bool ViewDrawer::fillColumn(int stripX, std::int32_t wallTop, std::int32_t wallH
         column.texels = &column.plain;  // pointed at the kept column's own colour when drawn
         column.runs = kOneRun;
     }
-    columns_.push_back(column);
+    addColumn(column);
     return wallHeight > 0;
 }
 
 template <class Emit>
 void ViewDrawer::forEachChange(int strips, Emit&& emit) const {
-    for (int strip = 0; strip < strips; ++strip) {
-        const Column& column = columns_[static_cast<std::size_t>(strip)];
+    int strip = 0;
+    for (const Column& column : columns_) {
+        if (strip >= strips) {
+            break;
+        }
+        const int from = strip;
+        const int count = std::min(column.strips, strips - strip);
+        strip += column.strips;
         if (column.texels == nullptr) {
             continue;
         }
@@ -262,7 +309,7 @@ void ViewDrawer::forEachChange(int strips, Emit&& emit) const {
             for (auto row = static_cast<int>(first); row < bottom; ++row) {
                 const Colour colour = texels[texel * stride];
                 if (colour != shown) {
-                    emit(row, strip, colour);
+                    emit(row, from, count, colour);
                     shown = colour;
                 }
                 texel += skip;
@@ -277,7 +324,7 @@ void ViewDrawer::forEachChange(int strips, Emit&& emit) const {
             // Otherwise each run of one colour shows from the row its first texel starts on:
             // texel k starts at offset ceil(k * height / kTextureSize), the ceiling of a
             // division by a power of two taken as a floor, with the top brought inside.
-            emit(static_cast<int>(first), strip, texels[texel * stride]);
+            emit(static_cast<int>(first), from, count, texels[texel * stride]);
             const TexelRuns runs = column.runs;
             // The first run to start below the first visible row.
             auto run = static_cast<int>(
@@ -289,11 +336,11 @@ void ViewDrawer::forEachChange(int strips, Emit&& emit) const {
                 if (row >= bottom) {
                     break;
                 }
-                emit(static_cast<int>(row), strip, texels[start * stride]);
+                emit(static_cast<int>(row), from, count, texels[start * stride]);
             }
         }
         if (bottom < viewHeight_) {
-            emit(static_cast<int>(bottom), strip, background_);
+            emit(static_cast<int>(bottom), from, count, background_);
         }
     }
 }
@@ -306,18 +353,20 @@ void ViewDrawer::draw(Surface& target) {
     }
     const int strips = (width + stripWidth_ - 1) / stripWidth_;
     viewHeight_ = height;
-    const int given = static_cast<int>(std::min<std::size_t>(columns_.size(), strips));
     // The changes counted by row, then each put at its row's place: twice through the strips,
     // which costs less than keeping the changes in between.
     changesAt_.assign(static_cast<std::size_t>(height) + 1, 0);
-    forEachChange(given, [&](int row, int /*strip*/, Colour /*colour*/) { ++changesAt_[row + 1]; });
+    forEachChange(strips, [&](int row, int /*from*/, int /*count*/, Colour /*colour*/) {
+        ++changesAt_[row + 1];
+    });
     for (int row = 0; row < height; ++row) {
         changesAt_[row + 1] += changesAt_[row];
     }
     changes_.resize(static_cast<std::size_t>(changesAt_[height]));
     nextChange_.assign(changesAt_.begin(), changesAt_.end() - 1);
-    forEachChange(given, [&](int row, int strip, Colour colour) {
-        changes_[static_cast<std::size_t>(nextChange_[row]++)] = Change{strip, colour};
+    forEachChange(strips, [&](int row, int from, int count, Colour colour) {
+        changes_[static_cast<std::size_t>(nextChange_[row]++)] =
+            Change{static_cast<std::uint16_t>(from), static_cast<std::uint16_t>(count), colour};
     });
 
     stripColours_.assign(static_cast<std::size_t>(strips), background_);
@@ -326,7 +375,12 @@ void ViewDrawer::draw(Surface& target) {
     const Change* change = changes_.data();
     for (int row = 0; row < height; ++row) {
         for (const Change* end = changes_.data() + changesAt_[row + 1]; change != end; ++change) {
-            stripColours_[static_cast<std::size_t>(change->strip)] = change->colour;
+            Colour* colours = stripColours_.data() + change->strip;
+            if (change->strips == 1) {
+                *colours = change->colour;
+            } else {
+                std::fill_n(colours, change->strips, change->colour);
+            }
         }
         if (stream) {
             streamRow(target.row(row), stripColours_.data(), width);
@@ -335,7 +389,7 @@ void ViewDrawer::draw(Surface& target) {
         } else if (stripWidth_ == 1) {
             onePixelRow(target.row(row), stripColours_.data(), width);
         } else {
-            writeWideRow(target.row(row), stripColours_.data(), width, stripWidth_);
+            wideRow(target.row(row), stripColours_.data(), width, stripWidth_);
         }
     }
     if (stream) {

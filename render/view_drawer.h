@@ -71,8 +71,11 @@ class ViewDrawer {
     void draw(Surface& target);
 
   private:
-    // A strip's wall: its column of texels and where the stretched copy puts it.
+    // A run of neighbouring strips with the same wall: its column of texels and where the
+    // stretched copy puts it. Strips that share a ray come one after another with the same wall,
+    // and their changes of colour fall on the same rows, so they are worked out and stored once.
     struct Column {
+        int strips = 1;  // how many strips side by side show it
         std::int32_t top = 0;
         std::int32_t height = 0;
         const Colour* texels = nullptr;  // texel k at texels[k * stride]; null: no wall
@@ -80,15 +83,18 @@ class ViewDrawer {
         TexelRuns runs{};
         Colour plain = 0;  // that colour
     };
-    // A strip's colour from a row on.
+    // The colour of `strips` strips side by side, the first `strip`, from a row on.
     struct Change {
-        int strip;
+        std::uint16_t strip;
+        std::uint16_t strips;
         Colour colour;
     };
 
     bool acceptStrip(int stripX) const;
-    // Calls emit(row, strip, colour) for every change of a strip's colour down the view, strip
-    // after strip, each strip's rows in order.
+    // Keeps the next strip's wall: as one more strip of the last run when the walls are alike.
+    void addColumn(const Column& column);
+    // Calls emit(row, strip, strips, colour) for every change of colour down the view of the
+    // first `strips` strips, run after run, each run's rows in order.
     template <class Emit>
     void forEachChange(int strips, Emit&& emit) const;
     // Whether the rows of `target` go by streaming stores.
@@ -97,7 +103,8 @@ class ViewDrawer {
     Colour background_ = kBlack;
     int stripWidth_ = kStripWidthPx;
     std::size_t mostStrips_ = 0;  // strips of that width that can start on the widest surface
-    std::vector<Column> columns_;
+    std::size_t stripsGiven_ = 0;
+    std::vector<Column> columns_;       // the strips given, left to right, in runs of one wall
     std::vector<Colour> stripColours_;  // every strip's colour in the row being written
     std::vector<Change> changes_;       // the frame's changes, row after row
     std::vector<int> changesAt_;        // per row: where its changes start in changes_, and the end

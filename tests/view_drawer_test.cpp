@@ -114,7 +114,8 @@ class ViewDrawerTest : public ::testing::Test {
 // Whole frames of random strips, drawn by the drawer and by the plain stretched copy (and, for
 // walls of one colour, the rectangle fill), at every width from 1 to 4000, with strips of every
 // width the rules allow, rows stored plainly and streamed, textures given as images and column by
-// column with their runs, and targets that lie over wider rows.
+// column with their runs, runs of neighbours with the same wall, and targets that lie over
+// wider rows.
 TEST_F(ViewDrawerTest, FramesOfRandomStripsMatchThePlainStretchedCopyPixelForPixel) {
     constexpr Colour kBackground = rgb(3, 2, 1);
     constexpr Colour kStale = rgb(0xEE, 0x11, 0xEE);  // what the target held before
@@ -133,6 +134,14 @@ TEST_F(ViewDrawerTest, FramesOfRandomStripsMatchThePlainStretchedCopyPixelForPix
         strips.clear();
         for (int x = 0; x <= width; x += stripWidth) {
             strips.push_back(randomStrip(x, height));
+            // Neighbours that share a ray have the same wall; some differ from it in one thing.
+            if (const auto kept = random() % 8; strips.size() > 1 && kept < 5) {
+                RandomStrip& s = strips.back();
+                const RandomStrip& left = strips[strips.size() - 2];
+                s = RandomStrip{x, left.wallTop + (kept == 1), left.wallHeight + (kept == 2),
+                                (left.element + (kept == 3)) % kTextureCount,
+                                left.texColumn + (kept == 4)};
+            }
             if (width % 13 == 0 && strips.size() == 2) {
                 strips.back().element = kTextureCount;  // the broken holder
             }
