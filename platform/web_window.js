@@ -83,8 +83,8 @@ mergeInto(LibraryManager.library, {
   quellon_page_open: function (viewId, panelId, width, height, panelWidth) {
     const view = document.getElementById(UTF8ToString(viewId));
     const panel = panelId ? document.getElementById(UTF8ToString(panelId)) : null;
-    QuellonPage.view = view.getContext("2d");
-    QuellonPage.panel = panel ? panel.getContext("2d") : null;
+    QuellonPage.view = view.getContext("2d", { alpha: false });
+    QuellonPage.panel = panel ? panel.getContext("2d", { alpha: false }) : null;
     view.width = width;
     view.height = height;
     const root = document.documentElement;
