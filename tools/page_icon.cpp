@@ -2,20 +2,15 @@
 // SIZE pixels, scaled from the carried texture the desktop's icons are made from, as a BMP (the
 // page's build has no PNG library; browsers read either). Built with the page and run by the
 // build under Node.js.
-#include <charconv>
 #include <cstdio>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "assets/images.h"
 #include "formats/bmp.h"
-#include "tools/scale.h"
+#include "tools/icon.h"
 #include "tools/tool.h"
 
 namespace {
-
-constexpr int kMaxSizePx = 1024;
 
 constexpr quellon::Tool kTool{
     "quellon-page-icon",
@@ -32,21 +27,16 @@ int main(int argc, char** argv) {
     if (argc != 3) {
         return kTool.wrongArguments(argc, "SIZE OUT.bmp");
     }
-    const std::string_view sizeText = argv[1];
     int size = 0;
-    const auto [end, ec] =
-        std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), size);
-    if (ec != std::errc{} || end != sizeText.data() + sizeText.size() || size < 1 ||
-        size > kMaxSizePx) {
-        return kTool.fail("SIZE must be a whole number in 1.." + std::to_string(kMaxSizePx));
+    std::string error;
+    if (!quellon::parseIconSize(argv[1], size, error)) {
+        return kTool.fail(error);
     }
-    const quellon::BmpResult texture =
-        quellon::decodeBmp(quellon::assets::textureImage(quellon::assets::kIconTexture));
-    if (!texture.ok()) {
-        return kTool.fail("carried texture: " + texture.error);
+    const quellon::Surface icon = quellon::programIcon(size, error);
+    if (icon.width() == 0) {
+        return kTool.fail(error);
     }
-    const std::vector<std::uint8_t> bmp =
-        quellon::encodeBmp(quellon::scaleByArea(texture.image, size, size));
+    const std::vector<std::uint8_t> bmp = quellon::encodeBmp(icon);
     std::FILE* out = std::fopen(argv[2], "wb");
     const bool written =
         out != nullptr && !bmp.empty() && std::fwrite(bmp.data(), 1, bmp.size(), out) == bmp.size();
