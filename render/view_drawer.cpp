@@ -362,6 +362,13 @@ void ViewDrawer::draw(Surface& target) {
     for (int row = 0; row < height; ++row) {
         changesAt_[row + 1] += changesAt_[row];
     }
+    // Room for any frame of this size, so that the frames after the first allocate nothing:
+    // a run of strips changes colour at most once per texel and once at its bottom, and never
+    // more than once a row.
+    const auto mostChanges = static_cast<std::size_t>(strips) *
+                             static_cast<std::size_t>(std::min(kTextureSize, height) + 1);
+    changes_.reserve(mostChanges);
+    columns_.reserve(static_cast<std::size_t>(strips));
     changes_.resize(static_cast<std::size_t>(changesAt_[height]));
     nextChange_.assign(changesAt_.begin(), changesAt_.end() - 1);
     forEachChange(strips, [&](int row, int from, int count, Colour colour) {
