@@ -96,6 +96,15 @@ class WebWindow final : public Window {
         if (closed()) {
             return;
         }
+        // The page's first frame shows the panel with the view: it is drawn first, so that
+        // whatever its first drawing costs the browser (compiling the code it runs, setting up
+        // its canvas) is paid before the page is on screen rather than just after.
+        if (!presented_ && panelWidth() > 0) {
+            if (const Surface* panel = drawPanel()) {
+                present(true, *panel);
+            }
+        }
+        presented_ = true;
         present(false, drawingSurface());
         // The view goes to its canvas at every refresh; the panel, which the page shows
         // beside it, once per frame the page shows, in a task of its own: the browser gets its
@@ -203,6 +212,7 @@ class WebWindow final : public Window {
     std::vector<Colour> staging_;
     std::vector<PageEvent> pending_;
     std::vector<PageEvent> due_;  // those being handled
+    bool presented_ = false;      // whether a refresh has put the view on the page
     std::vector<int> held_;       // keys down, by their codes
 };
 
