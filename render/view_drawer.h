@@ -21,7 +21,8 @@ namespace quellon {
 // row, each repeated across the strip's width; and a strip's colour changes only at its wall's
 // top and bottom and where the stretched column moves on to a texel of another colour. Those
 // rows are known in advance: every strip's changes are worked out first and sorted by row (a
-// counting sort: each strip's rows come in order, so no two neighbouring writes meet), and
+// counting sort: each strip's rows come in order, so no two neighbouring writes meet), once for
+// each run of neighbouring strips with the same wall (strips that share a ray), and
 // writing a row then costs the storing of its pixels plus the few strips whose colour changes
 // there. Rows are written top to bottom, each left to right, straight into the target: memory
 // is walked once, in order, and nothing else is stored between the rows.
