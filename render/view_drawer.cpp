@@ -196,23 +196,24 @@ bool ViewDrawer::acceptStrip(int stripX) const {
                                              static_cast<std::int64_t>(stripsGiven_) * stripWidth_;
 }
 
+bool ViewDrawer::sameWall(const Column& a, const Column& b) {
+    if (a.texels == nullptr || b.texels == nullptr) {
+        return a.texels == b.texels;  // background both, or not the same
+    }
+    if (a.top != b.top || a.height != b.height || a.stride != b.stride) {
+        return false;
+    }
+    if (a.stride == 0) {
+        return a.plain == b.plain;
+    }
+    return a.texels == b.texels && a.runs.starts == b.runs.starts && a.runs.count == b.runs.count;
+}
+
 void ViewDrawer::addColumn(const Column& column) {
     ++stripsGiven_;
-    if (!columns_.empty()) {
-        Column& last = columns_.back();
-        const bool drawn = column.texels != nullptr;
-        const bool alike =
-            drawn == (last.texels != nullptr) &&
-            (!drawn || (column.top == last.top && column.height == last.height &&
-                        column.stride == last.stride &&
-                        (column.stride == 0 ? column.plain == last.plain
-                                            : column.texels == last.texels &&
-                                                  column.runs.starts == last.runs.starts &&
-                                                  column.runs.count == last.runs.count)));
-        if (alike) {
-            ++last.strips;
-            return;
-        }
+    if (!columns_.empty() && sameWall(columns_.back(), column)) {
+        ++columns_.back().strips;
+        return;
     }
     columns_.push_back(column);
 }

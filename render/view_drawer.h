@@ -92,6 +92,8 @@ class ViewDrawer {
     };
 
     bool acceptStrip(int stripX) const;
+    // Whether two strips show the same wall: the same pixels, and so the same changes of colour.
+    static bool sameWall(const Column& a, const Column& b);
     // Keeps the next strip's wall: as one more strip of the last run when the walls are alike.
     void addColumn(const Column& column);
     // Calls emit(row, strip, strips, colour) for every change of colour down the view of the
